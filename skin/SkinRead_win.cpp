@@ -1,0 +1,39 @@
+#include "skin/SkinRead_win.h"
+
+#include "skin/SkinRead.h"
+
+#include <windows.h>
+
+#include <string>
+
+namespace {
+
+// The reader's texts are in the ANSI code page.
+std::wstring FromAnsi(const std::string& text) {
+    if (text.empty()) return std::wstring();
+    const int n = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    if (n <= 0) return std::wstring();
+    std::wstring wide(static_cast<size_t>(n), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &wide[0], n);
+    return wide;
+}
+
+// Captioned like the runtime's own messages: the executable's name without its extension.
+std::wstring ApplicationTitle() {
+    wchar_t path[MAX_PATH] = {};
+    const DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring name(path, n);
+    const size_t slash = name.find_last_of(L"\\/");
+    if (slash != std::wstring::npos) name.erase(0, slash + 1);
+    const size_t dot = name.find_last_of(L'.');
+    if (dot != std::wstring::npos) name.erase(dot);
+    return name;
+}
+
+} // namespace
+
+void InstallSkinReaderMessageBox() {
+    TSkinReader::SetMessageHook([](const std::string& text) {
+        MessageBoxW(GetActiveWindow(), FromAnsi(text).c_str(), ApplicationTitle().c_str(), MB_OK);
+    });
+}
