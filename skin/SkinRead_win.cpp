@@ -1,5 +1,6 @@
 #include "skin/SkinRead_win.h"
 
+#include "framework/Text_win.h"
 #include "skin/SkinRead.h"
 
 #include <windows.h>
@@ -7,16 +8,6 @@
 #include <string>
 
 namespace {
-
-// The reader's texts are in the ANSI code page.
-std::wstring FromAnsi(const std::string& text) {
-    if (text.empty()) return std::wstring();
-    const int n = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    if (n <= 0) return std::wstring();
-    std::wstring wide(static_cast<size_t>(n), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &wide[0], n);
-    return wide;
-}
 
 // Captioned like the runtime's own messages: the executable's name without its extension.
 std::wstring ApplicationTitle() {
@@ -34,6 +25,6 @@ std::wstring ApplicationTitle() {
 
 void InstallSkinReaderMessageBox() {
     TSkinReader::SetMessageHook([](const std::string& text) {
-        MessageBoxW(GetActiveWindow(), FromAnsi(text).c_str(), ApplicationTitle().c_str(), MB_OK);
+        MessageBoxW(GetActiveWindow(), AnsiToWide(text).c_str(), ApplicationTitle().c_str(), MB_OK);
     });
 }

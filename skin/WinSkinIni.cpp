@@ -1,5 +1,7 @@
 #include "skin/WinSkinIni.h"
 
+#include "framework/StringList.h"
+
 #include <stdexcept>
 
 namespace {
@@ -141,4 +143,13 @@ void TQuickIni::ReadSections(std::vector<std::string>* strings) const {
     strings->clear();
     for (const auto& entry : sections_)
         strings->push_back(Trim(entry.first.substr(1, entry.first.size() - 2)));
+}
+
+void TQuickIni::ReadSections(TStringList* strings) const {
+    if (strings == nullptr) throw std::invalid_argument("The parameter Strings is unassigned!");
+    std::vector<std::string> names;
+    ReadSections(&names);
+    strings->Clear();
+    for (const auto& name : names)
+        strings->Add(name);
 }

@@ -6,6 +6,8 @@
 #include <utility>
 #include <vector>
 
+class TStringList;
+
 class TQuickIni {
 public:
     // Replaces the content with the text from `position` to the end of `stream` (a NUL byte ends
@@ -22,6 +24,7 @@ public:
     // Replaces `strings` with the section names in file order, without brackets, trimmed. A null
     // list is a programming error: throws std::invalid_argument.
     void ReadSections(std::vector<std::string>* strings) const;
+    void ReadSections(TStringList* strings) const;
     // Line number (in Lines()) of the header of `section`, or -1.
     int SectionIndex(const std::string& section) const;
 

@@ -1,0 +1,359 @@
+#include "tools/skinpack/SkinCheck.h"
+
+#include "skin/WinSkinIni.h"
+
+#include <map>
+#include <set>
+
+namespace {
+
+uint32_t U32(const std::vector<uint8_t>& d, size_t p) {
+    return static_cast<uint32_t>(d[p]) | (static_cast<uint32_t>(d[p + 1]) << 8) |
+           (static_cast<uint32_t>(d[p + 2]) << 16) | (static_cast<uint32_t>(d[p + 3]) << 24);
+}
+uint16_t U16(const std::vector<uint8_t>& d, size_t p) {
+    return static_cast<uint16_t>(d[p] | (d[p + 1] << 8));
+}
+
+std::string Lower(std::string s) {
+    for (char& c : s)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return s;
+}
+std::string Upper(std::string s) {
+    for (char& c : s)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return s;
+}
+
+enum class TFrames {
+    Fixed,         // always `count`
+    FrameKey,      // the section's Frame key as read
+    ProgressStyle, // 1 when Style is not 0, else 2
+    Headerbar,     // the Frame key, 5 when it is 0
+    ThumbKey,      // the section's FrameCount key, default 3
+};
+
+struct TElementRule {
+    const char* section;
+    const char* imageKey;
+    const char* secondKey; // nullptr: none
+    TFrames frames;
+    int count;
+};
+
+// The engine's load order of element sections.
+const TElementRule kElements[] = {
+    {"Progress", "Bitmap", nullptr, TFrames::ProgressStyle, 0},
+    {"Progress.Chunk", "Image", nullptr, TFrames::FrameKey, 0},
+    {"GroupBoxEdge", "Image", nullptr, TFrames::Fixed, 2},
+    {"GroupBox", "Image", nullptr, TFrames::Fixed, 1},
+    {"Tabs", "Image", "Border", TFrames::Fixed, 5},
+    {"StatusBarEdges", "Image", nullptr, TFrames::Fixed, 3},
+    {"Tab.Pane", "Image", nullptr, TFrames::Fixed, 1},
+    {"ToolBars", "Image", nullptr, TFrames::Fixed, 5},
+    {"ComboButton", "Image", nullptr, TFrames::Fixed, 4},
+    {"SunkEdge", "Image", nullptr, TFrames::Fixed, 4},
+    {"ExtraImages", "Image", nullptr, TFrames::Fixed, 5},
+    {"Headerbar", "Image", nullptr, TFrames::Headerbar, 0},
+    {"MenuItem", "Image", nullptr, TFrames::Fixed, 5},
+    {"MenuBackground", "Image", nullptr, TFrames::Fixed, 1},
+    {"Scrollbar", "Image", nullptr, TFrames::Fixed, 23},
+    {"HorzScroll", "Image", nullptr, TFrames::Fixed, 4},
+    {"VertScroll", "Image", nullptr, TFrames::Fixed, 4},
+    {"HorzScrollThumb", "Image", nullptr, TFrames::ThumbKey, 0},
+    {"VertScrollThumb", "Image", nullptr, TFrames::ThumbKey, 0},
+    {"Trackbar.ThumbHorz", "Image", nullptr, TFrames::Fixed, 5},
+    {"Trackbar.ThumbVert", "Image", nullptr, TFrames::Fixed, 5},
+    {"Trackbar.ThumbLeft", "Image", nullptr, TFrames::Fixed, 5},
+    {"Trackbar.ThumbRight", "Image", nullptr, TFrames::Fixed, 5},
+    {"Trackbar.ThumbUp", "Image", nullptr, TFrames::Fixed, 5},
+    {"Trackbar.ThumbDown", "Image", nullptr, TFrames::Fixed, 5},
+    {"UpDown.Horz", "Image", "GlyphImage", TFrames::Fixed, 8},
+    {"UpDown.Vert", "Image", "GlyphImage", TFrames::Fixed, 8},
+    {"Track", "Image", nullptr, TFrames::FrameKey, 0},
+    {"TRACKVERT", "Image", nullptr, TFrames::FrameKey, 0},
+};
+
+class TChecker {
+public:
+    TChecker(const std::vector<TSkinEntry>& entries, std::vector<TSkinCheckMessage>& out) : out_(out) {
+        for (const auto& e : entries) {
+            const std::string key = Lower(e.name);
+            if (!entries_.count(key)) entries_[key] = &e;
+        }
+        for (const auto& e : entries) {
+            if (Lower(e.name).find(".ini") != std::string::npos) iniNames_.push_back(e.name);
+        }
+    }
+
+    void Run() {
+        // The engine takes the first entry whose lower-case name contains ".ini".
+        const TSkinEntry* ini = nullptr;
+        for (const auto& name : iniNames_) {
+            if (!ini) ini = entries_[Lower(name)];
+        }
+        if (!ini) {
+            Error("the skin has no INI entry (no name containing .ini)");
+            return;
+        }
+        if (iniNames_.size() > 1)
+            Warning("more than one INI entry; the engine reads only '" + ini->name + "'");
+        used_.insert(Lower(ini->name));
+        ini_.LoadFromStream(&ini->data);
+        if (ini_.Lines().empty()) Error("INI entry '" + ini->name + "' is empty");
+
+        std::vector<std::string> sections;
+        ini_.ReadSections(&sections);
+        CheckBorders();
+        CheckCaptionButtons(sections);
+        CheckButtons();
+        CheckImage("Personality", "TextBack", 2, false);
+        if (!ini_.ReadString("Personality", "menuBar", "").empty())
+            CheckImage("Personality", "menuBar", 2, false);
+        for (const auto& rule : kElements)
+            CheckElement(rule);
+        for (const auto& e : entries_) {
+            if (!used_.count(e.first)) Warning("entry '" + e.second->name + "' is not named by the INI");
+        }
+    }
+
+private:
+    void Error(const std::string& t) { out_.push_back({TSkinCheckMessage::Error, t}); }
+    void Warning(const std::string& t) { out_.push_back({TSkinCheckMessage::Warning, t}); }
+    void Note(const std::string& t) { out_.push_back({TSkinCheckMessage::Note, t}); }
+
+    int Int(const std::string& section, const std::string& key, int def) const {
+        return ini_.ReadInteger(section, key, def);
+    }
+
+    // Checks the image named by [section] key; `frames` 0 skips the frame division check.
+    // Returns the image's size when it is usable.
+    bool CheckImage(const std::string& section, const std::string& key, int frames, bool required,
+                    TBmpInfo* result = nullptr) {
+        const std::string where = "[" + section + "] " + key;
+        const std::string value = ini_.ReadString(section, key, "");
+        if (value.empty()) {
+            if (required) Error(where + ": no image named");
+            return false;
+        }
+        const size_t slash = value.find_last_of("\\/");
+        const std::string file = slash == std::string::npos ? value : value.substr(slash + 1);
+        const size_t dot = file.find_last_of('.');
+        if (file.empty() || dot == std::string::npos || file.substr(dot) != ".bmp") {
+            Error(where + ": image '" + value +
+                  "' is ignored by the engine (the name must end in .bmp, lower case)");
+            return false;
+        }
+        const auto it = entries_.find(Lower(file));
+        if (it == entries_.end()) {
+            Error(where + ": image '" + file + "' is not in the skin");
+            return false;
+        }
+        used_.insert(it->first);
+        TBmpInfo info;
+        std::string why;
+        if (!ReadBmpInfo(it->second->data, info, why)) {
+            Error(where + ": '" + file + "' " + why);
+            return false;
+        }
+        if (info.bitsPerPixel != 24) {
+            Error(where + ": '" + file + "' has " + std::to_string(info.bitsPerPixel) +
+                  " bits per pixel; skin images must be 24-bit");
+            return false;
+        }
+        if (frames > 0 && info.width % frames != 0) {
+            Error(where + ": '" + file + "' is " + std::to_string(info.width) +
+                  " pixels wide, which does not divide into " + std::to_string(frames) + " frames");
+            return false;
+        }
+        if (result) *result = info;
+        Note(where + ": '" + file + "' " + std::to_string(info.width) + "x" + std::to_string(info.height) +
+             (frames > 0 ? ", " + std::to_string(frames) + " frame(s)" : std::string()));
+        return true;
+    }
+
+    void CheckMargins(const std::string& section, const TBmpInfo& info, int frames, int left, int right,
+                      int top, int bottom) {
+        const int frameWidth = frames > 0 ? info.width / frames : info.width;
+        if (left < 0 || right < 0 || top < 0 || bottom < 0) Error("[" + section + "]: a margin is negative");
+        if (left + right > frameWidth)
+            Warning("[" + section + "]: left and right margins (" + std::to_string(left) + " + " +
+                    std::to_string(right) + ") are wider than a frame (" + std::to_string(frameWidth) + ")");
+        if (top + bottom > info.height)
+            Warning("[" + section + "]: top and bottom margins (" + std::to_string(top) + " + " +
+                    std::to_string(bottom) + ") are taller than the image (" + std::to_string(info.height) +
+                    ")");
+    }
+
+    void CheckBorders() {
+        for (const std::string name : {"Left", "Right", "Top", "Bottom"}) {
+            if (ini_.ReadString("Personality", name, "").empty()) {
+                Note("[Personality] " + name + ": no frame image; that border is drawn unskinned");
+                continue;
+            }
+            const int frames = Int("Personality", name + "Frame", 1);
+            if (frames <= 0) {
+                Error("[Personality] " + name + "Frame: frame count must be positive");
+                continue;
+            }
+            TBmpInfo info;
+            if (!CheckImage("Personality", name, frames, false, &info)) continue;
+            const int a = Int("Personality", name + "TopHeight", 0);
+            const int b = Int("Personality", name + "BotHeight", 0);
+            const bool vertical = name == "Left" || name == "Right";
+            CheckMargins("Personality", info, frames, vertical ? 0 : a, vertical ? 0 : b, vertical ? a : 0,
+                         vertical ? b : 0);
+        }
+    }
+
+    void CheckButtons() {
+        TBmpInfo info;
+        if (CheckImage("Buttons", "Bitmap", 5, false, &info))
+            CheckMargins("Buttons", info, 5, Int("Buttons", "LeftWidth", 0), Int("Buttons", "RightWidth", 0),
+                         Int("Buttons", "TopHeight", 0), Int("Buttons", "BottomHeight", 0));
+        else if (ini_.ReadString("Buttons", "Bitmap", "").empty())
+            Note("[Buttons]: no Bitmap; push buttons are drawn unskinned");
+        for (const std::string kind : {"CheckButton", "RadioButton"}) {
+            const int given = Int("Buttons", kind + "Frame", 0);
+            if (given < 0) Error("[Buttons] " + kind + "Frame: frame count must not be negative");
+            // Without a frame key the engine derives the count from the strip's shape.
+            CheckImage("Buttons", kind, given > 0 ? given : 0, false);
+        }
+    }
+
+    void CheckCaptionButtons(const std::vector<std::string>& sections) {
+        static const std::set<std::string> notButtons = {"BUTTON", "BUTTONS", "BUTTON.RADIO",
+                                                         "BUTTON.CHECKBOX"};
+        for (const auto& section : sections) {
+            const std::string upper = Upper(section);
+            if (upper.compare(0, 6, "BUTTON") != 0 || notButtons.count(upper)) continue;
+            const int action = Int(section, "Action", 0);
+            if (action == -1 && ini_.ReadString(section, "Visibility", "") != "0") continue;
+            const int frame = Int(section, "Frame", 0);
+            if (ini_.ReadString(section, "ButtonImage", "").empty()) continue;
+            if (frame == 0 && (action == 3 || action == 11)) {
+                Note("[" + section + "]: an Action " + std::to_string(action) +
+                     " button without a Frame key shows no image; its ButtonImage is not used");
+                continue;
+            }
+            TBmpInfo info;
+            if (frame > 0) {
+                CheckImage(section, "ButtonImage", frame, false);
+            } else if (CheckImage(section, "ButtonImage", 0, false, &info)) {
+                const int derived = action < 0 ? 6 : (info.width <= 3.8 * info.height ? 3 : 6);
+                if (info.width % derived != 0)
+                    Error("[" + section + "] ButtonImage: " + std::to_string(info.width) +
+                          " pixels wide, which does not divide into the " + std::to_string(derived) +
+                          " frames the engine derives from its shape (give a Frame key)");
+            }
+        }
+        // Three buttons of four frames each, side by side.
+        CheckImage("MDICONTROLS", "Image", 12, false);
+    }
+
+    void CheckElement(const TElementRule& rule) {
+        const std::string section = rule.section;
+        if (ini_.ReadString(section, rule.imageKey, "").empty()) {
+            if (section == "Track" || section == "TRACKVERT")
+                Note("[" + section + "]: not defined; the engine uses its built-in image");
+            else
+                Note("[" + section + "]: not defined; drawn unskinned");
+            return;
+        }
+        int frames = rule.count;
+        switch (rule.frames) {
+        case TFrames::Fixed:
+            break;
+        case TFrames::FrameKey:
+            frames = Int(section, "Frame", 0);
+            break;
+        case TFrames::ProgressStyle:
+            frames = Int(section, "Style", 0) != 0 ? 1 : 2;
+            break;
+        case TFrames::Headerbar:
+            frames = Int(section, "Frame", 0) == 0 ? 5 : Int(section, "Frame", 0);
+            break;
+        case TFrames::ThumbKey:
+            frames = Int(section, "FrameCount", 3);
+            break;
+        }
+        if (frames < 0) {
+            Error("[" + section + "]: frame count " + std::to_string(frames) + " must not be negative");
+            return;
+        }
+        if (frames == 0) Warning("[" + section + "]: frame count is 0; give a Frame key");
+        TBmpInfo info;
+        if (CheckImage(section, rule.imageKey, frames, false, &info)) {
+            const int tile = Int(section, "Tile", 0);
+            if (tile < 0) Warning("[" + section + "] Tile: negative value");
+            CheckMargins(section, info, frames, Int(section, "LeftWidth", 0), Int(section, "RightWidth", 0),
+                         Int(section, "TopHeight", 0), Int(section, "BottomHeight", 0));
+        }
+        if (rule.secondKey && !ini_.ReadString(section, rule.secondKey, "").empty())
+            CheckImage(section, rule.secondKey, 0, false);
+    }
+
+    std::vector<TSkinCheckMessage>& out_;
+    std::map<std::string, const TSkinEntry*> entries_;
+    std::vector<std::string> iniNames_;
+    std::set<std::string> used_;
+    TQuickIni ini_;
+};
+
+} // namespace
+
+bool ReadBmpInfo(const std::vector<uint8_t>& file, TBmpInfo& info, std::string& why) {
+    if (file.size() < 26 || file[0] != 'B' || file[1] != 'M') {
+        why = "is not a BMP file (no BM header)";
+        return false;
+    }
+    const uint32_t dataOffset = U32(file, 10);
+    const uint32_t headerSize = U32(file, 14);
+    int64_t width = 0;
+    int64_t height = 0;
+    uint32_t compression = 0;
+    if (headerSize == 12) {
+        width = U16(file, 18);
+        height = U16(file, 20);
+        info.bitsPerPixel = U16(file, 24);
+    } else if (headerSize >= 40 && file.size() >= 14 + 40) {
+        width = static_cast<int32_t>(U32(file, 18));
+        height = static_cast<int32_t>(U32(file, 22));
+        info.bitsPerPixel = U16(file, 28);
+        compression = U32(file, 30);
+    } else {
+        why = "has an unknown or truncated info header";
+        return false;
+    }
+    if (width <= 0 || height == 0 || width > 0x8000 || height > 0x8000 || height < -0x8000) {
+        why = "has an unusable size " + std::to_string(width) + "x" + std::to_string(height);
+        return false;
+    }
+    if (compression != 0) {
+        why = "is compressed; skin images must be uncompressed";
+        return false;
+    }
+    const int64_t rows = height < 0 ? -height : height;
+    const int64_t stride = ((width * info.bitsPerPixel + 31) / 32) * 4;
+    if (dataOffset < 14 + headerSize ||
+        static_cast<uint64_t>(dataOffset) + static_cast<uint64_t>(stride * rows) > file.size()) {
+        why = "is truncated: its pixel data runs past the end of the file";
+        return false;
+    }
+    info.width = static_cast<int32_t>(width);
+    info.height = static_cast<int32_t>(rows);
+    return true;
+}
+
+std::vector<TSkinCheckMessage> CheckSkin(const std::vector<TSkinEntry>& entries) {
+    std::vector<TSkinCheckMessage> out;
+    TChecker(entries, out).Run();
+    return out;
+}
+
+bool HasErrors(const std::vector<TSkinCheckMessage>& messages) {
+    for (const auto& m : messages)
+        if (m.kind == TSkinCheckMessage::Error) return true;
+    return false;
+}
