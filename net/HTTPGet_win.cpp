@@ -1,0 +1,338 @@
+#include "net/HTTPGet_win.h"
+
+#include "framework/Handle_win.h"
+#include "net/HTTPGet.h"
+
+#include <wininet.h>
+
+#include <stdexcept>
+#include <vector>
+
+namespace {
+
+struct InternetHandleTraits {
+    using type = HINTERNET;
+    static type invalid() { return nullptr; }
+    static bool valid(type h) { return h != nullptr; }
+    static void close(type h) { ::InternetCloseHandle(h); }
+};
+using unique_hinternet = unique_any<InternetHandleTraits>;
+
+constexpr DWORD kReadPiece = 1025;
+const char kFormContentType[] = "Content-Type: application/x-www-form-urlencoded";
+
+bool FileExistsA(const std::string& name) {
+    DWORD attr = ::GetFileAttributesA(name.c_str());
+    return attr != INVALID_FILE_ATTRIBUTES && !(attr & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+unique_handle OpenSharedForReading(const std::string& name) {
+    unique_handle f(::CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!f) throw std::runtime_error("cannot open " + name);
+    return f;
+}
+
+int64_t FileSizeOf(const std::string& name) {
+    unique_handle f = OpenSharedForReading(name);
+    LARGE_INTEGER size{};
+    if (!::GetFileSizeEx(f.get(), &size)) throw std::runtime_error("cannot size " + name);
+    return size.QuadPart;
+}
+
+// The stamp is one short line; anything beyond a few KB is not one of ours.
+std::string ReadStampFile(const std::string& name) {
+    unique_handle f = OpenSharedForReading(name);
+    std::string text(4096, '\0');
+    DWORD got = 0;
+    if (!::ReadFile(f.get(), text.data(), static_cast<DWORD>(text.size()), &got, nullptr))
+        throw std::runtime_error("cannot read " + name);
+    text.resize(got);
+    return text;
+}
+
+void WriteStampFile(const std::string& name, const std::string& lastModified) {
+    ::DeleteFileA(name.c_str());
+    unique_handle f(::CreateFileA(name.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!f) throw std::runtime_error("cannot create " + name);
+    const std::string content = ResumeStampContent(lastModified);
+    DWORD written = 0;
+    if (!::WriteFile(f.get(), content.data(), static_cast<DWORD>(content.size()), &written, nullptr) ||
+        written != content.size())
+        throw std::runtime_error("cannot write " + name);
+}
+
+void SeekAndCut(HANDLE file, int64_t offset) {
+    LARGE_INTEGER pos{};
+    pos.QuadPart = offset;
+    if (!::SetFilePointerEx(file, pos, nullptr, FILE_BEGIN) || !::SetEndOfFile(file))
+        throw std::runtime_error("cannot position the target file");
+}
+
+unique_handle OpenTarget(const std::string& name, const TTransferPlan& plan) {
+    if (plan.Open == TTargetOpen::Create) {
+        unique_handle f(::CreateFileA(name.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!f) throw std::runtime_error("cannot create " + name);
+        return f;
+    }
+    unique_handle f(::CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!f) throw std::runtime_error("cannot open " + name);
+    // Bytes beyond the write position are stale: a transfer from 0 must not leave an old tail.
+    SeekAndCut(f.get(), plan.StartOffset);
+    return f;
+}
+
+void WriteAll(HANDLE file, const char* data, DWORD size) {
+    DWORD written = 0;
+    if (!::WriteFile(file, data, size, &written, nullptr) || written != size)
+        throw std::runtime_error("cannot write the target file");
+}
+
+bool QueryStatus(HINTERNET request, unsigned& status) {
+    DWORD value = 0, size = sizeof(value);
+    if (!::HttpQueryInfoA(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &value, &size, nullptr))
+        return false;
+    status = value;
+    return true;
+}
+
+bool QueryText(HINTERNET request, DWORD query, size_t bufferSize, std::string& text) {
+    std::vector<char> buffer(bufferSize, '\0');
+    DWORD size = static_cast<DWORD>(buffer.size());
+    if (!::HttpQueryInfoA(request, query, buffer.data(), &size, nullptr)) return false;
+    text.assign(buffer.data(), size < buffer.size() ? size : buffer.size());
+    return true;
+}
+
+} // namespace
+
+THTTPGetThread::THTTPGetThread(THTTPGet* component, THTTPProgressEvent progress)
+    : component_(component), progress_(std::move(progress)) {}
+
+void THTTPGetThread::Execute() {
+    try {
+        Transfer();
+    } catch (...) {
+        // A file that cannot be read, opened or written, a bad Content-Length or an error from
+        // a progress handler: the transfer did not deliver the file.
+        result_ = false;
+    }
+}
+
+void THTTPGetThread::Transfer() {
+    startOffset_ = 0;
+    result_ = false;
+    const std::string stampName = ResumeStampFileName(FileName);
+
+    const bool targetExists = FileExistsA(FileName);
+    const bool stampExists = FileExistsA(stampName);
+    std::string stampFile;
+    int64_t targetSize = 0;
+    if (targetExists && stampExists) {
+        stampFile = ReadStampFile(stampName);
+        if (!ResumeStampValue(stampFile).empty()) targetSize = FileSizeOf(FileName);
+    }
+    const TResumeStart start = ResumeStart(targetExists, stampExists, stampFile, targetSize);
+    startOffset_ = start.StartOffset;
+
+    std::string host, path, portText = "80";
+    SplitUrl(URL, host, path, portText);
+    const INTERNET_PORT port = static_cast<INTERNET_PORT>(UrlPortNumber(portText));
+
+    if (Terminated()) {
+        result_ = false;
+        return;
+    }
+
+    // Declared in the order of opening; closed in reverse: request, connection, session.
+    unique_hinternet session(::InternetOpenA(Agent.empty() ? nullptr : Agent.c_str(),
+                                             INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+    if (!session) return;
+    unique_hinternet connection(::InternetConnectA(session.get(), host.c_str(), port, UserName.c_str(),
+                                                   Password.c_str(), INTERNET_SERVICE_HTTP, 0, 0));
+    if (!connection) return;
+
+    const bool post = !PostQuery.empty();
+    const std::string accept = "Accept: " + AcceptTypes;
+    const char* acceptList[] = {accept.c_str(), nullptr};
+    const DWORD flags = UseCache ? 0 : INTERNET_FLAG_RELOAD;
+    auto openRequest = [&] {
+        return unique_hinternet(::HttpOpenRequestA(connection.get(), post ? "POST" : "GET", path.c_str(),
+                                                   "HTTP/1.1", Referer.empty() ? nullptr : Referer.c_str(),
+                                                   acceptList, flags, 0));
+    };
+    auto send = [&](HINTERNET request, const std::string& headers) {
+        return ::HttpSendRequestA(request, headers.empty() ? nullptr : headers.c_str(),
+                                  static_cast<DWORD>(headers.size()),
+                                  post ? const_cast<char*>(PostQuery.data()) : nullptr,
+                                  post ? static_cast<DWORD>(PostQuery.size()) : 0) != FALSE;
+    };
+
+    unique_hinternet request = openRequest();
+    if (!request) return;
+    // A host that cannot be reached fails here; it is a failure, not an empty file.
+    if (!send(request.get(), post ? kFormContentType : "")) return;
+
+    if (Terminated()) {
+        result_ = false;
+        return;
+    }
+
+    unsigned status = 0;
+    if (!QueryStatus(request.get(), status) || !IsSuccessStatus(status)) return;
+
+    std::string lengthText;
+    const bool haveLength = QueryText(request.get(), HTTP_QUERY_CONTENT_LENGTH, 2048, lengthText);
+    if (haveLength) {
+        int32_t size = 0;
+        if (!ParseContentLength(lengthText, size)) throw std::runtime_error("bad Content-Length");
+        fileSize_ = size;
+    }
+
+    std::string newStamp;
+    if (QueryText(request.get(), HTTP_QUERY_LAST_MODIFIED, 256, newStamp)) {
+        if (!newStamp.empty()) WriteStampFile(stampName, newStamp);
+    } else {
+        newStamp.clear();
+    }
+
+    if (Terminated()) {
+        result_ = false;
+        return;
+    }
+
+    bytesRead_ = 0;
+    const TTransferPlan plan = PlanTransfer(start.OldStamp, newStamp, startOffset_, FileExistsA(FileName));
+    startOffset_ = plan.StartOffset;
+    unique_handle target = OpenTarget(FileName, plan);
+
+    bool readBody = true;
+    if (plan.SendRange) {
+        request = openRequest();
+        if (!request) return;
+        std::string headers = RangeHeader(startOffset_, fileSize_);
+        if (post) headers = std::string(kFormContentType) + "\r\n" + headers;
+        if (!send(request.get(), headers)) return;
+        if (!QueryStatus(request.get(), status)) return;
+        switch (ClassifyRangeAnswer(status, startOffset_, fileSize_)) {
+        case TRangeAnswer::Append:
+            break;
+        case TRangeAnswer::StartOver:
+            // The whole file came instead of the range: appending it would corrupt the file.
+            SeekAndCut(target.get(), 0);
+            startOffset_ = 0;
+            break;
+        case TRangeAnswer::AlreadyComplete:
+            readBody = false;
+            break;
+        case TRangeAnswer::Fail:
+            return;
+        }
+    }
+
+    std::vector<char> buffer(kReadPiece);
+    while (readBody) {
+        if (Terminated()) {
+            result_ = false;
+            return;
+        }
+        DWORD got = 0;
+        if (!::InternetReadFile(request.get(), buffer.data(), kReadPiece, &got) || got == 0) break;
+        lastRead_ = got;
+        WriteAll(target.get(), buffer.data(), got);
+        bytesRead_ += got;
+        if (progress_) Synchronize([this] { ReportProgress(); });
+    }
+
+    result_ = TransferComplete(bytesRead_, fileSize_, startOffset_);
+}
+
+void THTTPGetThread::ReportProgress() {
+    if (!component_ || !progress_) return;
+    // A handler may destroy the component (and so detach us); call through a copy.
+    THTTPProgressEvent progress = progress_;
+    progress(this, fileSize_, static_cast<int32_t>(startOffset_ + bytesRead_));
+}
+
+THTTPGet::THTTPGet(TComponent* owner) : TComponent(owner) {}
+
+THTTPGet::~THTTPGet() {
+    *alive_ = false;
+    StopDownload();
+    if (worker_) {
+        worker_->component_ = nullptr;
+        worker_ = nullptr;
+    }
+}
+
+void THTTPGet::StartDownload() {
+    if (worker_) return;
+    auto* w = new THTTPGetThread(this, OnProgress);
+    w->AcceptTypes = AcceptTypes;
+    w->Agent = Agent;
+    w->URL = URL;
+    w->FileName = FileName;
+    w->UserName = UserName;
+    w->Password = Password;
+    w->PostQuery = PostQuery;
+    w->Referer = Referer;
+    w->BinaryData = BinaryData;
+    w->UseCache = UseCache;
+    w->FreeOnTerminate = true;
+    w->OnTerminate = [](TObject* sender) {
+        auto* worker = static_cast<THTTPGetThread*>(sender);
+        if (worker->component_) worker->component_->TransferFinished(worker);
+    };
+    worker_ = w;
+    try {
+        w->Resume();
+    } catch (...) {
+        worker_ = nullptr;
+        delete w;
+        throw;
+    }
+    if (WaitThread) WaitForWorker();
+}
+
+void THTTPGet::StopDownload() {
+    if (!worker_) return;
+    worker_->Terminate();
+    worker_->result_ = false;
+}
+
+void THTTPGet::TransferFinished(THTTPGetThread* worker) {
+    // Let go of the worker before raising anything: a handler may start the next transfer or
+    // destroy this component, and neither may find the finished worker still attached.
+    worker->component_ = nullptr;
+    if (worker_ == worker) worker_ = nullptr;
+    if (worker->Result()) {
+        if (THTTPDoneFileEvent done = OnDoneFile) done(this, worker->FileName, worker->FileSize());
+    } else {
+        if (TNotifyEvent error = OnError) error(this);
+    }
+}
+
+void THTTPGet::WaitForWorker() {
+    std::shared_ptr<bool> alive = alive_;
+    bool quit = false;
+    WPARAM quitCode = 0;
+    while (*alive && worker_) {
+        MSG msg;
+        while (*alive && worker_ && ::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) {
+                // Keep it for the caller's own loop once the transfer has ended.
+                quit = true;
+                quitCode = msg.wParam;
+                continue;
+            }
+            ::TranslateMessage(&msg);
+            ::DispatchMessageW(&msg);
+        }
+        if (!*alive || !worker_) break;
+        ::MsgWaitForMultipleObjectsEx(0, nullptr, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    }
+    if (quit) ::PostQuitMessage(static_cast<int>(quitCode));
+}
