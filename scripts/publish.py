@@ -1,0 +1,128 @@
+#!/usr/bin/env python3
+"""Publishes a release folder as an update site.
+
+The release folder is laid out as the client's installation folder (files at the top and in
+sub-folders). The updater fetches every file from <server URL> + <file name>, with no directory,
+so the site is flat: each file is copied to the top of the site folder, under its name in lower
+case (the updater asks for the lower-case name; the web server's file system is case sensitive).
+The directory goes into the update list, which tells the updater where to install the file.
+
+Written beside the files, in the ANSI code page of a Chinese Windows (GBK) with CR LF line ends:
+  UpdateList.txt  one line per file: name|size|dir   (dir empty or "sub\\", "a\\b\\")
+  ServerUrl.txt   the update servers' base URLs, one per line (each ends in "/")
+
+Usage:
+  publish.py RELEASE_DIR [SITE_DIR] --server http://127.0.0.1:8080/ [--server ...]
+             [--thousands] [--exclude NAME ...] [--no-server-list]
+SITE_DIR defaults to RELEASE_DIR (then the release folder must be flat already).
+"""
+
+import argparse
+import os
+import shutil
+import sys
+
+ENCODING = "gbk"
+UPDATE_LIST = "UpdateList.txt"
+SERVER_LIST = "ServerUrl.txt"
+
+
+class PublishError(Exception):
+    pass
+
+
+def _size_text(size, thousands):
+    return f"{size:,}" if thousands else str(size)
+
+
+def collect(release_dir, exclude=()):
+    """Returns [(relative dir with trailing backslash or "", name, full path)], sorted: top-level
+    files first, then each sub-folder's files, by name."""
+    skipped = {UPDATE_LIST.lower(), SERVER_LIST.lower()} | {e.lower() for e in exclude}
+    entries = []
+    for root, dirs, files in os.walk(release_dir):
+        dirs.sort()
+        rel = os.path.relpath(root, release_dir)
+        rel_dir = "" if rel == "." else rel.replace(os.sep, "\\") + "\\"
+        for name in sorted(files):
+            rel_path = (rel_dir + name).lower()
+            if name.lower() in skipped or rel_path in skipped or rel_path.replace("\\", "/") in skipped:
+                continue
+            entries.append((rel_dir, name, os.path.join(root, name)))
+    entries.sort(key=lambda e: (e[0].count("\\"), e[0].lower(), e[1].lower()))
+    return entries
+
+
+def update_list_lines(entries, thousands=False):
+    return [f"{name}|{_size_text(os.path.getsize(path), thousands)}|{rel_dir}" for rel_dir, name, path in entries]
+
+
+def write_list(path, lines):
+    """Writes lines in GBK with CR LF after every line."""
+    data = "".join(line + "\r\n" for line in lines)
+    try:
+        encoded = data.encode(ENCODING)
+    except UnicodeEncodeError as e:
+        raise PublishError(f"{path}: text not representable in {ENCODING}: {e}") from e
+    with open(path, "wb") as f:
+        f.write(encoded)
+
+
+def publish(release_dir, site_dir=None, servers=(), thousands=False, exclude=(), server_list=True):
+    """Publishes release_dir into site_dir; returns the update list's lines."""
+    release_dir = os.path.abspath(release_dir)
+    site_dir = os.path.abspath(site_dir or release_dir)
+    if not os.path.isdir(release_dir):
+        raise PublishError(f"{release_dir}: not a folder")
+    for url in servers:
+        if not (url.startswith("http://") and url.endswith("/") and "/" in url[len("http://"):]):
+            raise PublishError(f"server URL {url!r} must start with http:// and end in /")
+    entries = collect(release_dir, exclude)
+    in_place = os.path.samefile(release_dir, site_dir) if os.path.isdir(site_dir) else False
+    os.makedirs(site_dir, exist_ok=True)
+
+    served = {}
+    for rel_dir, name, path in entries:
+        key = name.lower()
+        if key in served:
+            raise PublishError(f"two files are served as {key!r}: {served[key]} and {rel_dir + name}")
+        served[key] = rel_dir + name
+        target = os.path.join(site_dir, key)
+        if in_place:
+            if rel_dir or name != key:
+                raise PublishError(
+                    f"{rel_dir + name}: in place, a site must be flat with lower-case names; give a SITE_DIR")
+            continue
+        shutil.copyfile(path, target)
+
+    lines = update_list_lines(entries, thousands)
+    write_list(os.path.join(site_dir, UPDATE_LIST), lines)
+    if server_list:
+        write_list(os.path.join(site_dir, SERVER_LIST), list(servers))
+    return lines
+
+
+def main(argv=None):
+    parser = argparse.ArgumentParser(description="Publish a release folder as an update site.")
+    parser.add_argument("release_dir")
+    parser.add_argument("site_dir", nargs="?")
+    parser.add_argument("--server", action="append", default=[], help="update server base URL (repeatable)")
+    parser.add_argument("--thousands", action="store_true", help="write sizes with thousands separators")
+    parser.add_argument("--exclude", action="append", default=[], help="file name to leave out (repeatable)")
+    parser.add_argument("--no-server-list", action="store_true", help=f"do not write {SERVER_LIST}")
+    args = parser.parse_args(argv)
+    if not args.server and not args.no_server_list:
+        parser.error("give at least one --server, or --no-server-list")
+    try:
+        lines = publish(args.release_dir, args.site_dir, args.server, args.thousands, args.exclude,
+                        not args.no_server_list)
+    except (PublishError, OSError) as e:
+        print(f"publish.py: {e}", file=sys.stderr)
+        return 1
+    for line in lines:
+        print(line)
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

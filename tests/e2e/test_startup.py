@@ -1,0 +1,153 @@
+"""Start-up as the user sees it: one instance only, the configuration as read into the window,
+the missing-configuration exit, and the hidden working area staying out of sight."""
+
+import time
+import unittest
+
+from harness import (E2ETestCase, FORM_CAPTION, FORM_CLIENT_WIDTH, closed_port, probe_list, slow)
+
+
+def harmless_config(port, **overrides):
+    """A complete configuration whose main server is a closed loopback port: the run fails its
+    server check and closes by itself, contacting nothing."""
+    values = {
+        "ServerUrl": f"http://127.0.0.1:{port}/",
+        "ProcessName": "testclient.exe",
+        "UpdatedRunProcessName": "false",
+        "UpdateVisible": "false",
+        "GoUrl": "",
+        "ServerUrlFileName": "ServerUrl.txt",
+        "ZipFileName": "zip.exe",
+        "UpdateFileList": "UpdateList.txt",
+    }
+    values.update(overrides)
+    return values
+
+
+class HiddenAreaChecks:
+    def assert_hidden_area_out_of_sight(self, snap):
+        width, height = snap.client_size
+        page = snap.control("PageControl2")
+        self.assertGreaterEqual(page["rect"][0], FORM_CLIENT_WIDTH, f"PageControl2 at {page['rect']}")
+        self.assertGreaterEqual(page["rect"][0], width, f"PageControl2 at {page['rect']}, client {width}")
+        on_page = snap.descendants_of("PageControl2")
+        self.assertTrue(on_page, "PageControl2 holds no controls")
+        for c in on_page:
+            left, top, right, bottom = c["rect"]
+            inside = left < width and right > 0 and top < height and bottom > 0
+            self.assertFalse(inside, f"{c['name']} at {c['rect']} lies in the {width}x{height} client area")
+
+
+class SingleInstance(E2ETestCase):
+    def test_second_instance_exits_at_once_and_leaves_the_first_running(self):
+        install = self.make_install()
+        install.write_config(harmless_config(closed_port()))
+        first = self.start(install)
+        first.wait_window(slow(60))
+
+        second = self.start(install, watch=False)
+        code, seconds = second.wait_exit(slow(20))
+        self.assertEqual(code, 0)
+        self.assertLess(seconds, slow(10), "the second instance should end at once")
+        self.assertTrue(first.running(), "the first instance ended when the second started")
+
+        forms = probe_list()
+        self.assertEqual(len(forms), 1, f"windows of class TForm1: {forms}")
+        self.assertEqual(forms[0]["pid"], first.snapshot().pid)
+        for snap in first.snapshots():
+            self.assertEqual(snap.form_count, 1)
+
+        code, _ = first.wait_exit(slow(60))
+        self.assertEqual(code, 0)
+
+
+class Configuration(E2ETestCase):
+    def test_values_are_stored_in_lower_case_with_blanks_and_quotes_stripped(self):
+        install = self.make_install()
+        port = closed_port()
+        # GoUrl set: the run only redirects (to a closed loopback address), contacting no server.
+        install.write_config_text(
+            "\n".join([
+                "[SoftSetInfo]",
+                f"ServerUrl=HTTP://127.0.0.1:{port}/UpDate/Files/",
+                "ProcessName=   TestClient.EXE   ",
+                "UpdatedRunProcessName=FALSE",
+                "UpdateVisible=\"TRUE\"",
+                f"GoUrl=\"HTTP://127.0.0.1:{port}/Go/Index.HTML\"",
+                "ServerUrlFileName=ServerUrl.TXT",
+                "zipfilename=資料業網Setup.EXE",  # key in other case; GBK trail bytes 'I', 'Y', 'W'
+                "UpdateFileList=UpdateList.Txt",
+                "[Other]",
+                "ServerUrl=http://127.0.0.2/wrong/",
+            ]) + "\n")
+        run = self.start(install)
+        snap = run.wait_for(lambda s: s.list_items("ListBoxServerTxt") and len(s.list_items("ListBoxServerTxt")) >= 2,
+                            slow(60), "the list names to be queued")
+        run.kill()  # before the redirect, to keep the prefix quiet
+
+        expected = {
+            "ServerUrl": f"http://127.0.0.1:{port}/update/files/",
+            "Edit_ProcessName": "testclient.exe",
+            "UpdatedRunProcessName": "false",
+            "Edit_UpdateVisible": "true",
+            "EditGoUrl": f"http://127.0.0.1:{port}/go/index.html",
+            "Edit_ServerUrlFileName": "serverurl.txt",
+            "Edit_ZipFileName": "資料業網setup.exe",
+            "Edit_UpdateFileList": "updatelist.txt",
+        }
+        self.assertEqual({name: snap.field(name) for name in expected}, expected)
+        self.assertEqual(snap.list_items("ListBoxServerTxt"), ["serverurl.txt", "updatelist.txt"])
+
+    def test_list_names_are_queued_only_when_configured(self):
+        install = self.make_install()
+        install.write_config(harmless_config(closed_port(), ServerUrlFileName="ServerUrl.txt", UpdateFileList=""))
+        run = self.start(install)
+        snap = run.wait_for(lambda s: s.field("Edit_ServerUrlFileName") == "serverurl.txt", slow(60),
+                            "the configuration to be read")
+        self.assertEqual(snap.list_items("ListBoxServerTxt"), ["serverurl.txt"])
+        self.assertEqual(snap.field("Edit_UpdateFileList"), "")
+
+
+class MissingConfiguration(E2ETestCase, HiddenAreaChecks):
+    def test_without_configuration_the_window_reports_and_closes_by_itself(self):
+        install = self.make_install()
+        run = self.start(install)
+        snap = run.wait_for_log_line("正在退出升级程序...", slow(60))
+        self.assertEqual(snap.log_lines(), ["缺少配置文件,无法进行更新...", "正在退出升级程序..."])
+        self.assertTrue(snap.visible, "the window should be shown at once")
+        self.assertEqual(snap.caption, FORM_CAPTION)
+        seen = snap.time
+
+        code, _ = run.wait_exit(slow(60))
+        ended = time.time()
+        self.assertEqual(code, 0)
+        self.assertGreaterEqual(ended - seen, 2.0, "closed too early")
+        self.assertLessEqual(ended - seen, 8.0 * max(1.0, slow(1)), "did not close about 3 s later")
+        for s in run.snapshots():
+            self.assert_hidden_area_out_of_sight(s)
+
+
+class HiddenWorkingArea(E2ETestCase, HiddenAreaChecks):
+    def test_hidden_page_control_never_enters_the_client_area(self):
+        install = self.make_install()
+        install.write_config(harmless_config(closed_port()))
+        run = self.start(install, watch_ms=100)
+        code, _ = run.wait_exit(slow(90))
+        self.assertEqual(code, 0)
+        snaps = run.snapshots()
+        self.assertTrue(snaps, "the window was never seen")
+        self.assertTrue(any(s.visible for s in snaps), "the window was never shown")
+        for s in snaps:
+            self.assert_hidden_area_out_of_sight(s)
+
+    def test_size_fields_are_read_only(self):
+        install = self.make_install()
+        run = self.start(install)
+        snap = run.wait_window(slow(60))
+        for name in ("Edit_DownLoadSize_B", "Edit_DownLoadSize_A"):
+            self.assertEqual(snap.control(name)["class"].lower(), "edit")
+            self.assertTrue(snap.control(name)["readonly"], f"{name} accepts typing")
+
+
+if __name__ == "__main__":
+    unittest.main()
