@@ -1,0 +1,233 @@
+#include "framework/Controls_win.h"
+
+#include <set>
+
+#include "framework/Text_win.h"
+
+namespace {
+
+const wchar_t kControlProp[] = L"Updater.Control";
+
+HINSTANCE ModuleInstance() { return ::GetModuleHandleW(nullptr); }
+
+}  // namespace
+
+TWinControl* FindControl(HWND wnd) {
+    if (!wnd) return nullptr;
+    return static_cast<TWinControl*>(::GetPropW(wnd, kControlProp));
+}
+
+void RegisterFrameworkClass(const std::wstring& className, UINT style, HBRUSH background, HICON icon) {
+    static std::set<std::wstring> registered;
+    if (registered.count(className)) return;
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof(wc);
+    wc.style = style;
+    wc.lpfnWndProc = FrameworkWindowProc;
+    wc.hInstance = ModuleInstance();
+    wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = background;
+    wc.hIcon = icon;
+    wc.lpszClassName = className.c_str();
+    if (::RegisterClassExW(&wc) || ::GetLastError() == ERROR_CLASS_ALREADY_EXISTS) registered.insert(className);
+}
+
+LRESULT CALLBACK FrameworkWindowProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    TWinControl* self = FindControl(wnd);
+    if (!self && msg == WM_NCCREATE) {
+        auto* cs = reinterpret_cast<CREATESTRUCTW*>(lParam);
+        self = static_cast<TWinControl*>(cs->lpCreateParams);
+        if (self) self->AttachHandle(wnd);
+    }
+    if (!self) return ::DefWindowProcW(wnd, msg, wParam, lParam);
+
+    LRESULT result = 0;
+    bool handled = false;
+    try {
+        handled = self->WndProc(msg, wParam, lParam, result);
+    } catch (...) {
+        // A failing handler must not take the message loop down; the message gets default handling.
+        handled = false;
+    }
+    if (!handled) result = self->DefaultHandler(msg, wParam, lParam);
+    if (msg == WM_NCDESTROY) self->DetachHandle();
+    return result;
+}
+
+LRESULT CALLBACK TWinControl::WindowProcEntry(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    return FrameworkWindowProc(wnd, msg, wParam, lParam);
+}
+
+TWinControl::TWinControl(TComponent* owner) : TComponent(owner) {}
+
+TWinControl::~TWinControl() { DestroyHandle(); }
+
+void TWinControl::DestroyHandle() {
+    if (!handle_) return;
+    HWND wnd = handle_;
+    ::DestroyWindow(wnd);
+    if (handle_) DetachHandle();  // the window belonged to another thread or was already gone
+}
+
+HWND TWinControl::Handle() {
+    if (!handle_) CreateWnd();
+    return handle_;
+}
+
+HWND TWinControl::ParentHandle() { return parent_ ? parent_->Handle() : nullptr; }
+
+void TWinControl::SetParent(TWinControl* parent) {
+    parent_ = parent;
+    if (handle_) ::SetParent(handle_, parent ? parent->Handle() : nullptr);
+}
+
+void TWinControl::CreateWnd() {
+    TCreateParams params;
+    CreateParams(params);
+    DWORD style = params.style;
+    if (visible_)
+        style |= WS_VISIBLE;
+    else
+        style &= ~WS_VISIBLE;
+    if (!enabled_) style |= WS_DISABLED;
+    HWND parentWnd = ParentHandle();
+    HMENU idOrMenu = (style & WS_CHILD) ? reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId_)) : nullptr;
+    HWND wnd = ::CreateWindowExW(params.exStyle, params.className.c_str(), caption_.c_str(), style, left_, top_,
+                                 width_, height_, parentWnd, idOrMenu, ModuleInstance(),
+                                 params.ownClass ? this : nullptr);
+    if (!wnd) return;
+    if (!params.ownClass) {
+        AttachHandle(wnd);
+        previousProc_ = reinterpret_cast<WNDPROC>(
+            ::SetWindowLongPtrW(wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TWinControl::WindowProcEntry)));
+    }
+    HFONT font = font_;
+    for (TWinControl* p = parent_; !font && p; p = p->parent_) font = p->font_;
+    if (font) ::SendMessageW(wnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    InitializeWnd();
+}
+
+void TWinControl::AttachHandle(HWND wnd) {
+    handle_ = wnd;
+    ::SetPropW(wnd, kControlProp, this);
+}
+
+void TWinControl::DetachHandle() {
+    HWND wnd = handle_;
+    handle_ = nullptr;
+    if (!wnd) return;
+    ::RemovePropW(wnd, kControlProp);
+    // Give a system control its own procedure back, unless someone subclassed it after us.
+    if (previousProc_ && ::IsWindow(wnd) &&
+        reinterpret_cast<WNDPROC>(::GetWindowLongPtrW(wnd, GWLP_WNDPROC)) == &TWinControl::WindowProcEntry)
+        ::SetWindowLongPtrW(wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previousProc_));
+    previousProc_ = nullptr;
+}
+
+LRESULT TWinControl::DefaultHandler(UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (previousProc_) return ::CallWindowProcW(previousProc_, handle_, msg, wParam, lParam);
+    return ::DefWindowProcW(handle_, msg, wParam, lParam);
+}
+
+bool TWinControl::WndProc(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    switch (msg) {
+    case WM_COMMAND:
+        if (lParam) {
+            TWinControl* child = FindControl(reinterpret_cast<HWND>(lParam));
+            if (child && child != this) return child->HandleCommand(HIWORD(wParam), result);
+        }
+        return false;
+    case WM_NOTIFY: {
+        auto* header = reinterpret_cast<NMHDR*>(lParam);
+        TWinControl* child = header ? FindControl(header->hwndFrom) : nullptr;
+        if (child && child != this) return child->HandleNotify(header, result);
+        return false;
+    }
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORBTN: {
+        TWinControl* child = FindControl(reinterpret_cast<HWND>(lParam));
+        if (child && child != this) return child->HandleCtlColor(msg, reinterpret_cast<HDC>(wParam), result);
+        return false;
+    }
+    default:
+        return false;
+    }
+}
+
+bool TWinControl::HandleCommand(WORD, LRESULT&) { return false; }
+bool TWinControl::HandleNotify(NMHDR*, LRESULT&) { return false; }
+bool TWinControl::HandleCtlColor(UINT, HDC, LRESULT&) { return false; }
+
+void TWinControl::Click() {
+    if (OnClick) OnClick(this);
+}
+
+void TWinControl::SetBounds(int left, int top, int width, int height) {
+    left_ = left;
+    top_ = top;
+    width_ = width;
+    height_ = height;
+    if (handle_) ::SetWindowPos(handle_, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void TWinControl::SetCaption(const std::wstring& text) {
+    caption_ = text;
+    textIsAnsi_ = false;
+    if (handle_) ::SetWindowTextW(handle_, text.c_str());
+}
+
+std::wstring TWinControl::Caption() const {
+    if (!handle_) return caption_;
+    int n = ::GetWindowTextLengthW(handle_);
+    std::wstring text(static_cast<size_t>(n) + 1, L'\0');
+    n = ::GetWindowTextW(handle_, text.data(), n + 1);
+    text.resize(static_cast<size_t>(n > 0 ? n : 0));
+    return text;
+}
+
+void TWinControl::SetText(const std::string& ansiText) {
+    text_ = ansiText;
+    caption_ = AnsiToWide(ansiText);
+    textIsAnsi_ = true;
+    if (handle_) ::SetWindowTextW(handle_, caption_.c_str());
+}
+
+std::string TWinControl::Text() const {
+    // The bytes that were set are the value, as long as the window still shows them.
+    std::wstring shown = Caption();
+    if (textIsAnsi_ && shown == caption_) return text_;
+    return WideToAnsi(shown);
+}
+
+void TWinControl::SetVisible(bool visible) {
+    visible_ = visible;
+    if (handle_) ::ShowWindow(handle_, visible ? SW_SHOW : SW_HIDE);
+}
+
+void TWinControl::SetEnabled(bool enabled) {
+    enabled_ = enabled;
+    if (handle_) ::EnableWindow(handle_, enabled);
+}
+
+void TWinControl::SetFont(HFONT font) {
+    font_ = font;
+    if (handle_) ::SendMessageW(handle_, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+}
+
+void TWinControl::Invalidate() {
+    if (handle_) ::InvalidateRect(handle_, nullptr, TRUE);
+}
+
+void TWinControl::Repaint() {
+    if (handle_) ::RedrawWindow(handle_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+}
+
+std::wstring TWinControl::WindowClassName() {
+    wchar_t name[256] = {};
+    if (handle_ && ::GetClassNameW(handle_, name, 256) > 0) return name;
+    TCreateParams params;
+    CreateParams(params);
+    return params.className;
+}

@@ -1,0 +1,112 @@
+#pragma once
+// Windowed controls: every control is a real Win32 window linked to its object.
+//
+// Message handling rule: WndProc(msg, wParam, lParam, result) returns true when it handled the
+// message and set `result`; otherwise the window's previous procedure (for subclassed system
+// controls) or the default procedure runs. The link from HWND to object is made on WM_NCCREATE (our
+// own classes) or right after creation (system classes), and cleared on WM_NCDESTROY.
+// Notifications that a control sends its parent (WM_COMMAND, WM_NOTIFY, WM_CTLCOLOR*) are reflected
+// to the control's own object.
+#include <windows.h>
+
+#include <string>
+
+#include "framework/Component.h"
+#include "framework/Events.h"
+
+class TWinControl;
+
+// The object linked to a window of this framework, or null.
+TWinControl* FindControl(HWND wnd);
+
+struct TCreateParams {
+    std::wstring className;
+    DWORD style = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS;
+    DWORD exStyle = 0;
+    bool ownClass = false;  // registered by the framework (linked on WM_NCCREATE)
+};
+
+class TWinControl : public TComponent {
+public:
+    explicit TWinControl(TComponent* owner);
+    ~TWinControl() override;
+
+    // The window, created on first use (with its parent's window).
+    HWND Handle();
+    bool HandleAllocated() const { return handle_ != nullptr; }
+    void DestroyHandle();
+
+    TWinControl* Parent() const { return parent_; }
+    void SetParent(TWinControl* parent);
+
+    int ControlId() const { return controlId_; }
+    void SetControlId(int id) { controlId_ = id; }
+
+    void SetBounds(int left, int top, int width, int height);
+    int Left() const { return left_; }
+    int Top() const { return top_; }
+    int Width() const { return width_; }
+    int Height() const { return height_; }
+
+    // Caption or text: program texts in UTF-16; data texts in the ANSI code page.
+    void SetCaption(const std::wstring& text);
+    std::wstring Caption() const;
+    void SetText(const std::string& ansiText);
+    std::string Text() const;
+
+    bool Visible() const { return visible_; }
+    void SetVisible(bool visible);
+    bool Enabled() const { return enabled_; }
+    void SetEnabled(bool enabled);
+    void SetFont(HFONT font);
+    void Invalidate();
+    void Repaint();
+
+    // The Win32 class of the window (for code that treats controls by kind).
+    std::wstring WindowClassName();
+
+    TNotifyEvent OnClick;
+    // Runs the click behaviour of the control from code, as a user's click would.
+    virtual void Click();
+
+    // Called by the window procedure; see the rule at the top.
+    virtual bool WndProc(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
+    // Runs the previous or default procedure.
+    LRESULT DefaultHandler(UINT msg, WPARAM wParam, LPARAM lParam);
+
+protected:
+    virtual void CreateParams(TCreateParams& params) = 0;
+    virtual void CreateWnd();
+    // The window exists: apply what was set before it did.
+    virtual void InitializeWnd() {}
+    // Notifications reflected from the parent.
+    virtual bool HandleCommand(WORD code, LRESULT& result);
+    virtual bool HandleNotify(NMHDR* header, LRESULT& result);
+    virtual bool HandleCtlColor(UINT msg, HDC dc, LRESULT& result);
+
+    virtual HWND ParentHandle();
+    void AttachHandle(HWND wnd);
+    void DetachHandle();
+
+    HWND handle_ = nullptr;
+    WNDPROC previousProc_ = nullptr;
+    TWinControl* parent_ = nullptr;
+    int controlId_ = 0;
+    int left_ = 0, top_ = 0, width_ = 0, height_ = 0;
+    std::wstring caption_;
+    std::string text_;
+    bool textIsAnsi_ = false;
+    bool visible_ = true;
+    bool enabled_ = true;
+    HFONT font_ = nullptr;
+
+private:
+    friend LRESULT CALLBACK FrameworkWindowProc(HWND, UINT, WPARAM, LPARAM);
+    static LRESULT CALLBACK WindowProcEntry(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam);
+};
+
+LRESULT CALLBACK FrameworkWindowProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam);
+
+// Registers (once) a window class of the framework whose procedure links windows to objects.
+void RegisterFrameworkClass(const std::wstring& className, UINT style = CS_DBLCLKS, HBRUSH background = nullptr,
+                            HICON icon = nullptr);

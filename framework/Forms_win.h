@@ -1,0 +1,57 @@
+#pragma once
+// A form: a top-level window owned by the application window, with the classic create, close and
+// destroy events and the framework's own visible flag (separate from the system's window state).
+#include <functional>
+#include <string>
+
+#include "framework/Controls_win.h"
+#include "framework/Handle_win.h"
+
+enum class TCloseAction { caNone, caHide, caFree, caMinimize };
+
+class TForm : public TWinControl {
+public:
+    TForm(TComponent* owner, std::wstring className);
+    ~TForm() override;
+
+    void SetClientSize(int width, int height);
+    int ClientWidth() const { return clientWidth_; }
+    int ClientHeight() const { return clientHeight_; }
+    void CenterOnDesktop();
+
+    void SetStayOnTop(bool onTop);
+    bool StayOnTop() const { return stayOnTop_; }
+    void SetIcons(HICON big, HICON small);
+    // The form's font, owned by the form and inherited by its controls.
+    void SetFormFont(const std::wstring& face, int height, BYTE charSet);
+    HFONT FormFont() const { return formFont_.get(); }
+
+    // Framework visibility: sets the visible flag, shows the window and brings it to the front.
+    void Show();
+    void Hide();
+    // Closes the form: OnClose decides the action; closing the main form ends the application.
+    void Close();
+
+    std::function<void(TObject* sender, TCloseAction& action)> OnClose;
+    TNotifyEvent OnDestroy;
+
+    bool WndProc(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+
+protected:
+    void CreateParams(TCreateParams& params) override;
+    HWND ParentHandle() override;
+    // Derived forms call this first thing in their destructor, so OnDestroy runs while every
+    // component of the form is still there.
+    void DoDestroy();
+
+private:
+    std::wstring className_;
+    int clientWidth_ = 0;
+    int clientHeight_ = 0;
+    bool stayOnTop_ = false;
+    bool destroyDone_ = false;
+    bool closing_ = false;
+    unique_hfont formFont_;
+    HICON bigIcon_ = nullptr;
+    HICON smallIcon_ = nullptr;
+};

@@ -1,0 +1,132 @@
+#pragma once
+// The main window: the run's visible face (log, progress, status) and its working memory (the
+// hidden page of fields, lists and step buttons, the timers and the run-state variables).
+#include <string>
+
+#include "framework/ComCtrls_win.h"
+#include "framework/ExtCtrls_win.h"
+#include "framework/Forms_win.h"
+#include "framework/ImgList_win.h"
+#include "framework/Menus_win.h"
+#include "framework/StdCtrls_win.h"
+
+class THTTPGet;
+
+class TForm1 : public TForm {
+public:
+    explicit TForm1(TComponent* owner);
+    ~TForm1() override;
+
+    // Visible area.
+    TPageControl* PageControl1 = nullptr;
+    TTabSheet* TabSheet1 = nullptr;
+    TGroupBox* GroupBox1 = nullptr;
+    TMemo* MemoUpdateLog = nullptr;
+    TLabel* Label6 = nullptr;
+    TEdit* Edit_DownLoadSize_B = nullptr;
+    TEdit* Edit_DownLoadSize_A = nullptr;
+    TProgressBar* DownLoadProgressBar = nullptr;
+    TLabel* Label14 = nullptr;
+    TStatusBar* StatusBar = nullptr;
+
+    // Hidden working area.
+    TPageControl* PageControl2 = nullptr;
+    TTabSheet* TabSheet3 = nullptr;
+    TGroupBox* GroupBox2 = nullptr;
+    TButton* ButtonReadIni = nullptr;
+    TEdit* ServerUrl = nullptr;
+    TEdit* Edit_ProcessName = nullptr;
+    TEdit* UpdatedRunProcessName = nullptr;
+    TEdit* Edit_UpdateVisible = nullptr;
+    TEdit* EditGoUrl = nullptr;
+    TEdit* Edit_UpdateFileList = nullptr;
+    TEdit* Edit_ServerUrlFileName = nullptr;
+    TEdit* Edit_ZipFileName = nullptr;
+    TTabSheet* TabSheet4 = nullptr;
+    TButton* Button_JianCeWangLuo = nullptr;
+    TListBox* ListBoxServerTxt = nullptr;
+    TButton* Button_DownLoadServerTxt = nullptr;
+    TMemo* Memo_ClientVer = nullptr;
+    TMemo* Memo_ServerVer = nullptr;
+    TButton* Button_LoadVer = nullptr;
+    TListBox* ListBox_UpdateServerUrl = nullptr;
+    TListBox* ListBox_ServerUrl = nullptr;
+    TListBox* ListBox_PingValue = nullptr;
+    TButton* ButtonUpdateWebPing = nullptr;
+    TListBox* ListBoxUpdateDownLoad = nullptr;
+    TListBox* ListBoxSplit = nullptr;
+    TButton* Button_DownUpdateing = nullptr;
+    TTabSheet* TabSheet6 = nullptr;
+    TButton* Button_KillProcess = nullptr;
+    TButton* Button_DeleteUpdateFile = nullptr;
+    TButton* Button_SoftCloseDelFile = nullptr;
+    TButton* Button_UpdateME = nullptr;
+    TButton* ButtonHideSYSICO = nullptr;
+    TButton* Button_Rrunme = nullptr;
+
+    // Non-visual components.
+    TTimer* Timer_ChuShiHua = nullptr;
+    TTimer* TimerCloseMe = nullptr;
+    TTimer* TimerCheckPingEnd = nullptr;
+    TTimer* TimerUpdateEnd = nullptr;
+    TTimer* ICO_Server = nullptr;
+    TTimer* ICO_ServerDown = nullptr;
+    TPopupMenu* PopupMenu1 = nullptr;
+    TMenuItem* N1 = nullptr;
+    TMenuItem* N2 = nullptr;
+    TMenuItem* N4 = nullptr;
+    TImageList* ImageList1 = nullptr;
+
+    // Run state.
+    std::string AppPath;
+    std::string FastServerUrl;
+    std::string DownLoadFileName;
+    int DownLoadFileSize = 0;
+    std::string DownLoadFileDir;
+    THTTPGet* DownLoadGet = nullptr;
+
+    // Window operations used by every step.
+    void Log(const std::wstring& line);
+    void ClearLog();
+    void SetStatus(const std::wstring& text);
+    static void Invoke(TButton* step);
+    static void ArmTimer(TTimer* timer, unsigned ms) { timer->Arm(ms); }
+    static void StopTimer(TTimer* timer) { timer->Stop(); }
+
+    // Handlers.
+    void FormCreate(TObject* sender);
+    void FormClose(TObject* sender, TCloseAction& action);
+    void FormDestroy(TObject* sender);
+    void ButtonReadIniClick(TObject* sender);
+    void Timer_ChuShiHuaTimer(TObject* sender);
+    void Button_JianCeWangLuoClick(TObject* sender);
+    void TimerCloseMeTimer(TObject* sender);
+    void TimerUpdateEndTimer(TObject* sender);
+    void Button_DownLoadServerTxtClick(TObject* sender);
+    void Button_LoadVerClick(TObject* sender);
+    void ButtonUpdateWebPingClick(TObject* sender);
+    void TimerCheckPingEndTimer(TObject* sender);
+    void Button_DownUpdateingClick(TObject* sender);
+    void Button_KillProcessClick(TObject* sender);
+    void Button_DeleteUpdateFileClick(TObject* sender);
+    void Button_SoftCloseDelFileClick(TObject* sender);
+    void Button_UpdateMEClick(TObject* sender);
+    void Button_RrunmeClick(TObject* sender);
+    void ButtonHideSYSICOClick(TObject* sender);
+    void ICO_ServerTimer(TObject* sender);
+    void ICO_ServerDownTimer(TObject* sender);
+    void N1Click(TObject* sender);
+    void N2Click(TObject* sender);
+    void N4Click(TObject* sender);
+    void Label14Click(TObject* sender);
+    void Label6Click(TObject* sender);
+
+private:
+    void CreateControls();
+    void CreateHiddenPage();
+    template <class T>
+    T* Make(TWinControl* parent, int id, int left, int top, int width, int height);
+    TEdit* MakeField(TWinControl* parent, int id, int labelId, const std::wstring& label, int top);
+};
+
+extern TForm1* Form1;

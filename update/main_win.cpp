@@ -1,0 +1,25 @@
+// Program entry: one instance at a time, then the main window and its message loop.
+#include <windows.h>
+
+#include "framework/Application_win.h"
+#include "framework/Handle_win.h"
+#include "update/Unit1_win.h"
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    // Held, and owned, until the process ends.
+    unique_handle mutex(::CreateMutexW(nullptr, TRUE, L"Quenbry更新程序"));
+    if (!mutex) return 0;
+    if (::GetLastError() == ERROR_ALREADY_EXISTS) return 0;
+
+    try {
+        TApplication app;
+        app.Initialize();
+        app.SetTitle(L"Quenbry更新程序");
+        auto* form = new TForm1(&app);
+        app.SetMainForm(form);
+        app.Run();
+    } catch (...) {
+        // Nothing to report to: the updater shows no message boxes.
+    }
+    return 0;
+}
