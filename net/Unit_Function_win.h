@@ -1,0 +1,31 @@
+#pragma once
+// The network and file utilities of the update run that need Win32. Texts are ANSI code page
+// strings, as the update lists and INI file hold them.
+#include <cstdint>
+#include <string>
+
+#include "net/Unit_Function.h"
+
+// The system ANSI code page's lead-byte test, to pass to GetTextBetween and the process matching.
+bool SystemLeadByte(unsigned char c);
+
+// Deletes a file, or a directory with everything in it, for good (not to the recycle bin), asking
+// nothing. True when the shell reports success; false for a path that does not exist.
+bool ShellDeletePath(const std::string& Path);
+
+// Size in bytes (low 32 bits, signed) of the first entry the search for FileName finds, relative
+// names against the current directory; -1 when nothing matches.
+std::int32_t GetFileSizeByName(const std::string& FileName);
+
+// Resolves Host, after removing every "http://" and every "/", to the first IPv4 address as
+// dotted-quad text. Address is written only on success. An empty name or one longer than 255 bytes
+// is refused.
+bool HostToIP(const std::string& Host, std::string& Address);
+
+// True when the system reports a network connection.
+bool IsOnline();
+
+// Fetches Url into FileName, replacing the file. True only when the whole response arrived with a
+// success status (an HTTP error page is a failure) and the file was stored; on failure FileName is
+// left as it was.
+bool DownloadToFile(const std::string& Url, const std::string& FileName);
