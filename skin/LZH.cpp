@@ -63,7 +63,11 @@ int32_t TLZHMemorySource::ReadBytes(uint8_t* buffer, int32_t count) {
 
 int32_t TLZHMemorySink::WriteBytes(const uint8_t* buffer, int32_t count) {
     if (count <= 0) return 0;
-    out_.insert(out_.end(), buffer, buffer + count);
+    if (count == 1) {
+        out_.push_back(*buffer); // the decoder's only case
+    } else {
+        out_.insert(out_.end(), buffer, buffer + count);
+    }
     return count;
 }
 
