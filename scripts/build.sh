@@ -1,29 +1,34 @@
 #!/bin/bash
 # Configures and builds the three builds: native (core and its tests), Windows x86-64 (the program
-# and its tests, run under Wine) and Windows i686 (compiled and linked only, 32-bit cannot run here).
-set -euo pipefail
+# and its tests, run under Wine) and Windows i686 (compiled and linked only: 32-bit programs cannot
+# run here). Every build is attempted; the exit status is non-zero when any of them failed.
+set -uo pipefail
 cd "$(dirname "$0")/.."
 
 jobs=$(nproc 2>/dev/null || echo 2)
 ((jobs > 2)) && jobs=2
 
-for preset in native-debug mingw-x86_64 mingw-i686; do
+failed=()
+build() {
+    local preset=$1 dir=$2
     echo "== configure $preset"
     if ! cmake --preset "$preset"; then
         echo "build.sh: configuring $preset FAILED" >&2
-        exit 1
+        failed+=("$preset (configure)")
+        return
     fi
-done
-
-build() {
-    local dir=$1
     echo "== build $dir"
     if ! cmake --build "$dir" -j"$jobs"; then
         echo "build.sh: building $dir FAILED" >&2
-        exit 1
+        failed+=("$preset")
     fi
 }
-build build/native
-build build/mingw-x86_64
-build build/mingw-i686
+build native-debug build/native
+build mingw-x86_64 build/mingw-x86_64
+build mingw-i686 build/mingw-i686
+
+if ((${#failed[@]})); then
+    echo "build.sh: FAILED: ${failed[*]}" >&2
+    exit 1
+fi
 echo "build.sh: all three builds succeeded"

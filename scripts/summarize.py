@@ -50,40 +50,39 @@ def case_outcome(case):
     return "passed"
 
 
-def read_cases(path):
-    """[(name, outcome)] of every test case in a result file; None when unreadable."""
+def read_cases(path, ctest=False):
+    """[(name, outcome)] of every test case in a result file; None when unreadable. For CTest's
+    own file the name is the CTest test's name."""
     try:
         root = ET.parse(path).getroot()
     except (ET.ParseError, OSError):
         return None
     out = []
     for case in root.iter("testcase"):
-        name = ".".join(p for p in (case.get("classname"), case.get("name")) if p)
+        if ctest:
+            name = case.get("name", "")
+        else:
+            name = ".".join(p for p in (case.get("classname"), case.get("name")) if p)
         out.append((name, case_outcome(case)))
     return out
 
 
 def summarize_build(build_dir, counts, notes):
-    junit = os.path.join(build_dir, "ctest-junit.xml")
-    ctest_cases = read_cases(junit)
+    ctest_cases = read_cases(os.path.join(build_dir, "ctest-junit.xml"), ctest=True)
     if ctest_cases is None:
-        if os.path.isdir(build_dir):
-            notes.append(f"{build_dir}: no CTest results (tests not run)")
+        notes.append(f"{build_dir}: no CTest results (tests not run)")
         return
     results = os.path.join(build_dir, "results")
     for test_name, ctest_outcome in ctest_cases:
-        # CTest's JUnit puts the test's name in "name"; classname repeats it.
-        short = test_name.split(".", 1)[1] if test_name.count(".") and test_name.split(".", 1)[0] == \
-            test_name.split(".", 1)[1] else test_name
-        cases = read_cases(os.path.join(results, short + ".xml"))
-        if cases is None:
+        cases = read_cases(os.path.join(results, test_name + ".xml"))
+        if cases is None or not cases:
             # No own result file: a test without one, or a program that died before writing it.
-            counts.add(ctest_outcome, short)
+            counts.add(ctest_outcome, test_name)
             continue
         for name, outcome in cases:
-            counts.add(outcome, f"{short}: {name}")
+            counts.add(outcome, f"{test_name}: {name}")
         if ctest_outcome == "failed" and not any(o == "failed" for _, o in cases):
-            counts.add("failed", f"{short} (process failed after its cases: crash, time-out or sanitizer)")
+            counts.add("failed", f"{test_name} (process failed after its cases: crash, time-out or sanitizer)")
 
 
 def main(argv=None):

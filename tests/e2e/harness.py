@@ -34,6 +34,20 @@ FORM_CLIENT_HEIGHT = 253
 CONFIG_KEYS = ("ServerUrl", "ProcessName", "UpdatedRunProcessName", "UpdateVisible", "GoUrl",
                "ServerUrlFileName", "ZipFileName", "UpdateFileList")
 
+
+
+def _control_names():
+    """Control names of the main window, from the table that the program and the probe share."""
+    import re
+    try:
+        with open(os.path.join(PROJECT, "update", "ControlIds.h"), encoding="utf-8") as f:
+            return tuple(re.findall(r"X\((\w+),\s*\d+\)", f.read()))
+    except OSError:
+        return ()
+
+
+CONTROL_NAMES = _control_names()
+
 # Generous: two cores shared with builds and other tests.
 SLOW = float(os.environ.get("UPDATER_E2E_SLOWNESS", "1.0"))
 
@@ -191,6 +205,13 @@ class Snapshot:
     client_size = property(lambda self: tuple(self.data["client"]))
     pid = property(lambda self: self.data["pid"])
     form_count = property(lambda self: self.data.get("form_count", 1))
+
+    def missing_controls(self):
+        return [n for n in CONTROL_NAMES if n not in self.controls]
+
+    def complete(self):
+        """True once every control of the window exists (not a snapshot taken mid-construction)."""
+        return not self.missing_controls()
 
     def control(self, name):
         if name not in self.controls:
@@ -404,7 +425,14 @@ class UpdaterRun:
             time.sleep(poll)
 
     def wait_window(self, timeout=None):
-        return self.wait_for(lambda s: True, timeout or slow(60), "the main window")
+        """The first snapshot of the fully built window."""
+        try:
+            return self.wait_for(lambda s: s.complete(), timeout or slow(60), "the main window with all controls")
+        except AssertionError as e:
+            last = self.snapshot()
+            if last:
+                raise AssertionError(f"{e}; missing controls: {last.missing_controls()}") from None
+            raise
 
     def wait_for_log_line(self, text, timeout=None, exact=True):
         match = (lambda line: line == text) if exact else (lambda line: text in line)

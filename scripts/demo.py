@@ -1,0 +1,177 @@
+#!/usr/bin/env python3
+"""A demonstration run of update.exe: a demo client folder, a demo update site served by nginx on
+a loopback port, the updater under Wine inside a virtual desktop (so its frame shows), screenshots,
+and a report of what happened. Called by scripts/run-demo.sh after the build.
+
+    demo.py [--keep-open SECONDS] [--timeout SECONDS]
+
+Everything goes to build/demo/: client/ (the installation), release/ and site/ (the update site),
+nginx/ (server state and access log), screenshot.png and screenshot-2.png, watch.jsonl.
+"""
+
+import argparse
+import json
+import os
+import shutil
+import subprocess
+import sys
+import time
+
+ROOT = os.path.dirname(os.path.dirname(os.path.realpath(__file__)))
+sys.path.insert(0, os.path.join(ROOT, "tests", "e2e"))
+
+import harness  # noqa: E402
+import publish  # noqa: E402
+from nginx_site import NginxSite, free_port  # noqa: E402
+
+DEMO = os.path.join(ROOT, "build", "demo")
+
+
+def write(path, data):
+    os.makedirs(os.path.dirname(path), exist_ok=True)
+    with open(path, "wb") as f:
+        f.write(data if isinstance(data, bytes) else data.encode("gbk"))
+
+
+def prepare(port):
+    shutil.rmtree(DEMO, ignore_errors=True)
+    release = os.path.join(DEMO, "release")
+    site = os.path.join(DEMO, "site")
+    client = os.path.join(DEMO, "client")
+
+    # The new release: a text file, a data file large enough to show progress, a plug-in.
+    write(os.path.join(release, "readme.txt"), "Quenbry 演示客户端\r\n版本 2\r\n更新内容: 新的数据文件和插件.\r\n")
+    write(os.path.join(release, "data.bin"), bytes((i * 7919) % 251 for i in range(600 * 1024)))
+    write(os.path.join(release, "plugins", "plugin.dat"), b"plug-in v2\r\n" * 300)
+    server = f"http://127.0.0.1:{port}/"
+    lines = publish.publish(release, site, [server])
+
+    # The installation: the updater, its configuration, the client program and an old readme.
+    os.makedirs(client)
+    shutil.copy2(harness.program("update"), os.path.join(client, "update.exe"))
+    shutil.copy2(harness.program("testclient"), os.path.join(client, "testclient.exe"))
+    write(os.path.join(client, "readme.txt"), "Quenbry 演示客户端\r\n版本 1\r\n")
+    write(os.path.join(client, "UpdateConFig.ini"), "\r\n".join([
+        "[SoftSetInfo]",
+        f"ServerUrl={server}",
+        "ProcessName=testclient.exe",
+        "UpdatedRunProcessName=true",
+        "UpdateVisible=false",
+        "GoUrl=",
+        "ServerUrlFileName=ServerUrl.txt",
+        "ZipFileName=",
+        "UpdateFileList=UpdateList.txt",
+    ]) + "\r\n")
+    return client, site, lines
+
+
+def listing(folder):
+    out = []
+    for base, dirs, files in os.walk(folder):
+        dirs.sort()
+        for name in sorted(files):
+            path = os.path.join(base, name)
+            out.append(f"  {os.path.relpath(path, folder):40} {os.path.getsize(path):>9} bytes")
+    return out
+
+
+def last_snapshot(watch_file):
+    snap = None
+    try:
+        with open(watch_file, "rb") as f:
+            for line in f:
+                try:
+                    d = json.loads(line.decode("utf-8"))
+                except ValueError:
+                    continue
+                if "controls" in d:
+                    snap = d
+    except FileNotFoundError:
+        pass
+    return harness.Snapshot(snap) if snap else None
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--timeout", type=float, default=120, help="longest wait for the updater to end")
+    parser.add_argument("--second-shot", type=float, default=10, help="seconds after start of the 2nd screenshot")
+    args = parser.parse_args()
+
+    port = free_port()
+    client, site, lines = prepare(port)
+    print(f"demo: update site {site} on http://127.0.0.1:{port}/, update list:")
+    for line in lines:
+        print(f"  {line}")
+
+    nginx = NginxSite(site, os.path.join(DEMO, "nginx"), port=port)
+    nginx.start()
+    desktop = watcher = None
+    try:
+        harness.ensure_prefix()
+        env = harness.wine_env()
+        print(f"demo: DISPLAY={env['DISPLAY']} WINEPREFIX={env['WINEPREFIX']}")
+        watch_file = os.path.join(DEMO, "watch.jsonl")
+        started = time.monotonic()
+        desktop = subprocess.Popen(
+            ["wine", "explorer", "/desktop=demo,1024x768", harness.win_path(os.path.join(client, "update.exe"))],
+            cwd=client, env=env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+            start_new_session=True)
+        watcher = subprocess.Popen(
+            ["wine", harness.program("probe"), "watch", "250", harness.win_path(watch_file), "--appear", "60000"],
+            env=env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+            start_new_session=True)
+
+        shots = [(3.0, os.path.join(DEMO, "screenshot.png")),
+                 (args.second_shot, os.path.join(DEMO, "screenshot-2.png"))]
+        for at, path in shots:
+            while time.monotonic() - started < at and watcher.poll() is None:
+                time.sleep(0.1)
+            if watcher.poll() is not None:
+                break
+            try:
+                harness.screenshot(path)
+                print(f"demo: screenshot {path} at {time.monotonic() - started:.1f} s")
+            except (subprocess.SubprocessError, OSError) as e:
+                print(f"demo: screenshot failed: {e}")
+
+        try:
+            watcher.wait(max(1.0, args.timeout - (time.monotonic() - started)))
+            print(f"demo: the updater's window closed after {time.monotonic() - started:.1f} s")
+        except subprocess.TimeoutExpired:
+            print(f"demo: the updater was still running after {args.timeout:.0f} s; ending it")
+            snap = last_snapshot(watch_file)
+            if snap:
+                subprocess.run(["wine", "taskkill", "/f", "/pid", str(snap.pid)], env=env, timeout=60,
+                               stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        snap = last_snapshot(watch_file)
+        if snap:
+            print(f"demo: window \"{snap.caption}\" ({'visible' if snap.visible else 'hidden'}), last log:")
+            for line in snap.log_lines():
+                print(f"  | {line}")
+            print(f"demo: status bar: {snap.status_text()!r}")
+        else:
+            print("demo: the updater's window was never seen")
+        time.sleep(1.0)  # the client program is started as the window closes
+        print("demo: client folder now:")
+        print("\n".join(listing(client)))
+        marker = os.path.join(client, "testclient.started.txt")
+        if os.path.exists(marker):
+            with open(marker, encoding="utf-8") as f:
+                print("demo: client program started:", f.read().strip())
+        else:
+            print("demo: client program not started")
+        print("demo: requests seen by the update server:")
+        for r in nginx.requests():
+            print(f"  {r.method} {r.uri} -> {r.status}, {r.bytes_sent} bytes"
+                  + (f", Range {r.range}" if r.range else "") + (f", agent {r.user_agent}" if r.user_agent else ""))
+    finally:
+        for p in (watcher, desktop):
+            if p and p.poll() is None:
+                p.kill()
+                p.wait(10)
+        nginx.stop()
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
