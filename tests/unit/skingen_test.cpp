@@ -260,7 +260,7 @@ TEST(ProductSkin, MagentaAppearsOnlyWhereThePainterDrawsTransparently) {
         ASSERT_NE(std::string(e.imageKey), "RadioButton");
         EXPECT_EQ(Ini().ReadInteger(e.section, key, 0), 1) << "magenta in an element drawn opaquely";
     }
-    // The top and bottom borders are copied opaquely and the top one is not cut by the region.
+    // The top and bottom borders are copied opaquely; only the side strips shape the corners.
     EXPECT_FALSE(HasMagenta(LoadImage(ImageName(Element("Personality", "Top")))));
     EXPECT_FALSE(HasMagenta(LoadImage(ImageName(Element("Personality", "Bottom")))));
 }

@@ -682,7 +682,9 @@ std::vector<SkinFile> BuildSkin() {
                          {"Top", add("FrameTop.bmp", frame.top)},
                          {"TopFrame", "2"},
                          {"TopStretch", "1"},
-                         {"TopTrans", "0"},
+                         // Marked transparent (though it holds no magenta) so that the window region is cut
+                         // from the strips themselves, keeping the rounded corners of the side strips.
+                         {"TopTrans", "1"},
                          {"TopTopHeight", N(kTopMargin)},
                          {"TopBotHeight", N(kTopMargin)},
                          {"Bottom", add("FrameBottom.bmp", frame.bottom)},
