@@ -1,0 +1,156 @@
+#include "update/RunLogic.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(DateStamp, PadsMonthAndDay) {
+    EXPECT_EQ(DateStamp(2026, 3, 5), "20260305");
+    EXPECT_EQ(DateStamp(2009, 11, 18), "20091118");
+}
+
+std::vector<std::string> Cleaned(const std::string& text) {
+    TStringList list;
+    list.SetText(text);
+    RemoveEmptyLines(list);
+    return list.Items();
+}
+
+TEST(RemoveEmptyLines, CollapsesRunsOfEmptyLinesWhateverTheLineEnds) {
+    using V = std::vector<std::string>;
+    EXPECT_EQ(Cleaned("a\r\n\r\n\r\n\r\nb\r\n"), (V{"a", "b"}));
+    EXPECT_EQ(Cleaned("a\n\n\n\nb\n"), (V{"a", "b"}));
+    EXPECT_EQ(Cleaned("a\r\r\rb"), (V{"a", "b"}));
+    EXPECT_EQ(Cleaned("a\nb\nc"), (V{"a", "b", "c"}));
+}
+
+TEST(RemoveEmptyLines, KeepsAnEmptyFirstLineAndLinesOfBlanks) {
+    using V = std::vector<std::string>;
+    EXPECT_EQ(Cleaned("\r\n\r\na\r\n"), (V{"", "a"}));
+    EXPECT_EQ(Cleaned("a\r\n \r\nb"), (V{"a", " ", "b"}));
+    EXPECT_EQ(Cleaned(""), V{});
+}
+
+TEST(ComparePingValues, ComparesAsWholeNumbers) {
+    EXPECT_LT(ComparePingValues("45", "120"), 0);
+    EXPECT_GT(ComparePingValues("500", "45"), 0);
+    EXPECT_EQ(ComparePingValues("020", "20"), 0);
+    EXPECT_LT(ComparePingValues("4294967295", "99999999999999999999"), 0);
+    EXPECT_LT(ComparePingValues("9", "x"), 0);  // not-a-number after every number
+}
+
+TEST(PingRanking, ChoosesTheFastestServer) {
+    TPingRanking r;
+    r.Add("45", "http://a/");
+    r.Add("120", "http://b/");
+    r.Add("9", "http://c/");
+    EXPECT_EQ(r.Values().front(), "9");
+    EXPECT_EQ(r.Servers().front().url, "http://c/");
+}
+
+TEST(PingRanking, EqualValuesFallBackToCaseInsensitiveUrlOrder) {
+    TPingRanking r;
+    r.Add("20", "http://Zeta/");
+    r.Add("20", "http://alpha/");
+    r.Add("20", "http://BETA/");
+    ASSERT_EQ(r.Servers().size(), 3u);
+    EXPECT_EQ(r.Servers()[0].url, "http://alpha/");
+    EXPECT_EQ(r.Servers()[1].url, "http://BETA/");
+    EXPECT_EQ(r.Servers()[2].url, "http://Zeta/");
+}
+
+TEST(PingRanking, ServersThatDidNotAnswerRankAsFiveHundred) {
+    TPingRanking r;
+    r.Add(TPingRanking::kNoAnswer, "http://b/");
+    r.Add("700", "http://slow/");
+    r.Add(TPingRanking::kNoAnswer, "http://a/");
+    EXPECT_EQ(r.Servers()[0].url, "http://a/");
+    EXPECT_EQ(r.Servers()[1].url, "http://b/");
+    EXPECT_EQ(r.Servers()[2].url, "http://slow/");
+}
+
+TEST(PingRanking, PlacementsMatchTheSortedListsInsertionPoints) {
+    TPingRanking r;
+    auto p1 = r.Add("30", "http://x/");
+    auto p2 = r.Add("10", "http://y/");
+    auto p3 = r.Add("30", "http://a/");
+    EXPECT_EQ(p1.valueIndex, 0u);
+    EXPECT_EQ(p2.valueIndex, 0u);
+    EXPECT_EQ(p3.valueIndex, 2u);  // after the equal value
+    EXPECT_EQ(p3.serverIndex, 1u); // before http://x/ by URL
+}
+
+TEST(PingRanking, UrlIsTakenExactlyAsListedEvenWithValueDigitsInside) {
+    std::string url = "http://Mirror500.Example/Files/0500/";
+    std::string entry = TPingRanking::ServerEntry("500", url);
+    EXPECT_EQ(entry, "05000" + url);
+    EXPECT_EQ(TPingRanking::UrlOfEntry(entry, "500"), url);
+}
+
+struct LineCase {
+    const char* line;
+    TLineError error;
+    const char* name;
+    int32_t size;
+    const char* dir;
+};
+
+TEST(ParseUpdateLine, ReadsAndChecksEachField) {
+    const LineCase cases[] = {
+        {"client.exe|1234|", TLineError::None, "client.exe", 1234, ""},
+        {"a.dll|1,234,567|plugins\\", TLineError::None, "a.dll", 1234567, "plugins\\"},
+        {"a.dll|10|plugins\\sub\\|extra|more", TLineError::None, "a.dll", 10, "plugins\\sub\\"},
+        {"a.dll|0|", TLineError::None, "a.dll", 0, ""},
+        {"a.dll|10", TLineError::TooFewFields, "", 0, ""},
+        {"a.dll", TLineError::TooFewFields, "", 0, ""},
+        {"a.dll|ten|", TLineError::BadSize, "", 0, ""},
+        {"a.dll||", TLineError::BadSize, "", 0, ""},
+        {"a.dll|-5|", TLineError::BadSize, "", 0, ""},
+        {"a.dll|99999999999|", TLineError::BadSize, "", 0, ""},
+        {"a.dll|2147483648|", TLineError::BadSize, "", 0, ""},
+        {"a.dll|1 000|", TLineError::BadSize, "", 0, ""},
+        {"..\\evil.exe|10|", TLineError::UnsafeName, "", 0, ""},
+        {"sub\\evil.exe|10|", TLineError::UnsafeName, "", 0, ""},
+        {"c:evil.exe|10|", TLineError::UnsafeName, "", 0, ""},
+        {"..|10|", TLineError::UnsafeName, "", 0, ""},
+        {"|10|", TLineError::UnsafeName, "", 0, ""},
+        {"a/b.exe|10|", TLineError::UnsafeName, "", 0, ""},
+        {"a.dll|10|..\\", TLineError::UnsafeDir, "", 0, ""},
+        {"a.dll|10|plugins\\..\\..\\", TLineError::UnsafeDir, "", 0, ""},
+        {"a.dll|10|\\windows\\", TLineError::UnsafeDir, "", 0, ""},
+        {"a.dll|10|c:\\windows\\", TLineError::UnsafeDir, "", 0, ""},
+        {"a.dll|10|d:", TLineError::UnsafeDir, "", 0, ""},
+        {"a.dll|10|plugins/", TLineError::UnsafeDir, "", 0, ""},
+        {"a.dll|10|\\\\server\\share\\", TLineError::UnsafeDir, "", 0, ""},
+        {"a.dll|10|. \\", TLineError::UnsafeDir, "", 0, ""},
+        {"a.dll|10|\\", TLineError::UnsafeDir, "", 0, ""},
+        {"a.dll|10|plugins", TLineError::None, "a.dll", 10, "plugins"},
+    };
+    for (const auto& c : cases) {
+        TUpdateLine parsed;
+        EXPECT_EQ(ParseUpdateLine(c.line, parsed), c.error) << c.line;
+        if (c.error == TLineError::None) {
+            EXPECT_EQ(parsed.name, c.name) << c.line;
+            EXPECT_EQ(parsed.size, c.size) << c.line;
+            EXPECT_EQ(parsed.dir, c.dir) << c.line;
+        }
+    }
+}
+
+TEST(ParseUpdateLine, AcceptsGbkNamesWhoseTrailByteIsABackslash) {
+    TUpdateLine parsed;
+    // "说明.txt" and a character whose second byte is 0x5C ("\\"), which is not a separator.
+    std::string name = "\xCB\xB5\xC3\xF7\x95\x5C.txt";
+    ASSERT_EQ(ParseUpdateLine(name + "|5|\x95\x5C\\", parsed), TLineError::None);
+    EXPECT_EQ(parsed.name, name);
+    EXPECT_EQ(parsed.dir, "\x95\x5C\\");
+}
+
+TEST(BlankListLine, OnlyEmptyOrOneBlank) {
+    EXPECT_TRUE(IsBlankListLine(""));
+    EXPECT_TRUE(IsBlankListLine(" "));
+    EXPECT_FALSE(IsBlankListLine("  "));
+    EXPECT_FALSE(IsBlankListLine("\t"));
+}
+
+}  // namespace
