@@ -91,10 +91,27 @@ def last_snapshot(watch_file):
     return harness.Snapshot(snap) if snap else None
 
 
+def end_updater(client, env):
+    """Ends the demo's own update.exe, found by its full path (it runs on the virtual desktop, so
+    it is not a child of this script)."""
+    exe = harness.win_path(os.path.join(client, "update.exe")).lower()
+    for pid in os.listdir("/proc"):
+        if not pid.isdigit():
+            continue
+        try:
+            with open(f"/proc/{pid}/cmdline", "rb") as f:
+                cmd = f.read().split(b"\0")[0].decode("utf-8", "replace").lower()
+        except OSError:
+            continue
+        if cmd == exe:
+            os.kill(int(pid), 9)
+            print(f"demo: ended update.exe (pid {pid})")
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--timeout", type=float, default=120, help="longest wait for the updater to end")
-    parser.add_argument("--second-shot", type=float, default=10, help="seconds after start of the 2nd screenshot")
+    parser.add_argument("--second-shot", type=float, default=10, help="seconds after the window appeared, for the 2nd screenshot")
     args = parser.parse_args()
 
     port = free_port()
@@ -116,33 +133,47 @@ def main():
             ["wine", "explorer", "/desktop=demo,1024x768", harness.win_path(os.path.join(client, "update.exe"))],
             cwd=client, env=env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
             start_new_session=True)
+        # The probe must run on the same (virtual) desktop to see the window.
         watcher = subprocess.Popen(
-            ["wine", harness.program("probe"), "watch", "250", harness.win_path(watch_file), "--appear", "60000"],
+            ["wine", "explorer", "/desktop=demo,1024x768", harness.win_path(harness.program("probe")), "watch", "250",
+             harness.win_path(watch_file), "--appear", "60000"],
             env=env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
             start_new_session=True)
 
+        def watch_ended():
+            try:
+                with open(watch_file, "rb") as f:
+                    tail = f.read().rstrip().rsplit(b"\n", 1)[-1]
+                return b'"gone"' in tail or b'"never_appeared"' in tail
+            except FileNotFoundError:
+                return False
+
+        # The virtual desktop takes a few seconds to come up: time the pictures from the moment the
+        # window exists.
+        while last_snapshot(watch_file) is None and not watch_ended() and time.monotonic() - started < 60:
+            time.sleep(0.1)
+        seen = time.monotonic()
+        print(f"demo: window created {seen - started:.1f} s after start")
         shots = [(3.0, os.path.join(DEMO, "screenshot.png")),
                  (args.second_shot, os.path.join(DEMO, "screenshot-2.png"))]
         for at, path in shots:
-            while time.monotonic() - started < at and watcher.poll() is None:
+            while time.monotonic() - seen < at and not watch_ended():
                 time.sleep(0.1)
-            if watcher.poll() is not None:
+            if watch_ended():
                 break
             try:
                 harness.screenshot(path)
-                print(f"demo: screenshot {path} at {time.monotonic() - started:.1f} s")
+                print(f"demo: screenshot {path} at {time.monotonic() - seen:.1f} s after the window was created")
             except (subprocess.SubprocessError, OSError) as e:
                 print(f"demo: screenshot failed: {e}")
 
-        try:
-            watcher.wait(max(1.0, args.timeout - (time.monotonic() - started)))
+        while not watch_ended() and time.monotonic() - started < args.timeout:
+            time.sleep(0.2)
+        if watch_ended():
             print(f"demo: the updater's window closed after {time.monotonic() - started:.1f} s")
-        except subprocess.TimeoutExpired:
+        else:
             print(f"demo: the updater was still running after {args.timeout:.0f} s; ending it")
-            snap = last_snapshot(watch_file)
-            if snap:
-                subprocess.run(["wine", "taskkill", "/f", "/pid", str(snap.pid)], env=env, timeout=60,
-                               stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            end_updater(client, env)
         snap = last_snapshot(watch_file)
         if snap:
             print(f"demo: window \"{snap.caption}\" ({'visible' if snap.visible else 'hidden'}), last log:")
@@ -151,6 +182,10 @@ def main():
             print(f"demo: status bar: {snap.status_text()!r}")
         else:
             print("demo: the updater's window was never seen")
+        try:
+            desktop.wait(15)  # the desktop goes when its last program has ended
+        except subprocess.TimeoutExpired:
+            pass
         time.sleep(1.0)  # the client program is started as the window closes
         print("demo: client folder now:")
         print("\n".join(listing(client)))
@@ -165,6 +200,8 @@ def main():
             print(f"  {r.method} {r.uri} -> {r.status}, {r.bytes_sent} bytes"
                   + (f", Range {r.range}" if r.range else "") + (f", agent {r.user_agent}" if r.user_agent else ""))
     finally:
+        if desktop and desktop.poll() is None:
+            end_updater(client, harness.wine_env())
         for p in (watcher, desktop):
             if p and p.poll() is None:
                 p.kill()
