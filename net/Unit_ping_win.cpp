@@ -12,6 +12,8 @@ namespace {
 // The reply record is the platform's own (28 bytes on 32-bit Windows, 40 on 64-bit, where its
 // pointers are 8 bytes); the echoed data follows it in the same buffer.
 constexpr DWORD kReplyBufferSize = sizeof(ICMP_ECHO_REPLY) + kPingReplyDataSize;
+static_assert(sizeof(void*) != 4 || kReplyBufferSize == 68, "28-byte record and 40 bytes of data");
+static_assert(sizeof(void*) != 8 || kReplyBufferSize == 80, "40-byte record and 40 bytes of data");
 
 bool PointsInto(const void* p, const void* block, std::size_t size) {
     auto addr = reinterpret_cast<std::uintptr_t>(p);
