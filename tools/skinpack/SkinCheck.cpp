@@ -242,6 +242,8 @@ private:
                 CheckImage(section, "ButtonImage", frame, false);
             } else if (CheckImage(section, "ButtonImage", 0, false, &info)) {
                 const int derived = action < 0 ? 6 : (info.width <= 3.8 * info.height ? 3 : 6);
+                Note("[" + section + "]: no Frame key; the engine takes " + std::to_string(derived) +
+                     " frames");
                 if (info.width % derived != 0)
                     Error("[" + section + "] ButtonImage: " + std::to_string(info.width) +
                           " pixels wide, which does not divide into the " + std::to_string(derived) +
