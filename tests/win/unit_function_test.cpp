@@ -281,3 +281,16 @@ TEST(DownloadToFile, UnwritableTargetIsFailure) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(SystemLeadByte, AgreesWithGbkRuleOnChineseSystem) {
+    if (::GetACP() != 936)
+        GTEST_SKIP() << "ANSI code page is " << ::GetACP() << ", not GBK (run with LANG=zh_CN.UTF-8)";
+    for (int c = 0; c < 256; ++c)
+        EXPECT_EQ(SystemLeadByte(static_cast<unsigned char>(c)), GbkLeadByte(static_cast<unsigned char>(c)))
+            << c;
+    EXPECT_EQ(GetTextBetween("\x81[ab[cd]", "[", "]", SystemLeadByte), "cd");
+}
+
+} // namespace
