@@ -1,0 +1,76 @@
+#include "system/SimpleTimer_win.h"
+
+#include <memory>
+
+namespace {
+
+// Destroyed at module shutdown if a timer was never destroyed.
+std::unique_ptr<TSimpleTimerHandler>& SharedHandler() {
+    static std::unique_ptr<TSimpleTimerHandler> handler;
+    return handler;
+}
+
+HINSTANCE ModuleInstance() {
+    return ::GetModuleHandleA(nullptr);
+}
+
+void RegisterHandlerClass(WNDPROC proc) {
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = proc;
+    wc.hInstance = ModuleInstance();
+    wc.lpszClassName = kSimpleTimerWindowClass;
+    ::RegisterClassA(&wc); // fails harmlessly when already registered
+}
+
+} // namespace
+
+TSimpleTimerHandler::TSimpleTimerHandler() {
+    RegisterHandlerClass(&TSimpleTimerHandler::WindowProc);
+    window_ = ::CreateWindowExA(WS_EX_TOOLWINDOW, kSimpleTimerWindowClass, "", WS_POPUP, 0, 0, 0, 0, nullptr,
+                                nullptr, ModuleInstance(), nullptr);
+}
+
+TSimpleTimerHandler::~TSimpleTimerHandler() {
+    if (window_) ::DestroyWindow(window_);
+}
+
+LRESULT CALLBACK TSimpleTimerHandler::WindowProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_TIMER) {
+        try {
+            DispatchTimerTick(static_cast<std::uintptr_t>(wParam));
+        } catch (...) {
+            // A failing tick handler must not unwind through the system's dispatcher.
+        }
+        return 0;
+    }
+    return ::DefWindowProcA(wnd, msg, wParam, lParam);
+}
+
+TSimpleTimerHandler* SimpleTimerHandler() {
+    return SharedHandler().get();
+}
+
+void AcquireTimerWindow() {
+    auto& handler = SharedHandler();
+    if (!handler) handler = std::make_unique<TSimpleTimerHandler>();
+    ++handler->UserCount;
+}
+
+void ReleaseTimerWindow() {
+    auto& handler = SharedHandler();
+    if (!handler) return;
+    if (handler->UserCount > 0) --handler->UserCount;
+    if (handler->UserCount == 0) handler.reset();
+}
+
+bool SystemSetTimer(std::uintptr_t timerId, std::uint32_t intervalMs) {
+    TSimpleTimerHandler* handler = SimpleTimerHandler();
+    if (!handler || !handler->Handle()) return false;
+    return ::SetTimer(handler->Handle(), static_cast<UINT_PTR>(timerId), intervalMs, nullptr) != 0;
+}
+
+bool SystemKillTimer(std::uintptr_t timerId) {
+    TSimpleTimerHandler* handler = SimpleTimerHandler();
+    if (!handler || !handler->Handle()) return false;
+    return ::KillTimer(handler->Handle(), static_cast<UINT_PTR>(timerId)) != FALSE;
+}
