@@ -12,9 +12,11 @@ const wchar_t kAppClass[] = L"TApplication";
 const wchar_t kUtilityClass[] = L"TPUtilWindow";
 TUtilityTimerProc g_timerDispatcher = nullptr;
 
-}  // namespace
+} // namespace
 
-void SetUtilityTimerDispatcher(TUtilityTimerProc proc) { g_timerDispatcher = proc; }
+void SetUtilityTimerDispatcher(TUtilityTimerProc proc) {
+    g_timerDispatcher = proc;
+}
 
 TApplication::TApplication() : TComponent(nullptr) {
     if (!Application) Application = this;
@@ -44,8 +46,8 @@ void TApplication::Initialize() {
     ::RegisterClassExW(&wc);
     // Zero-sized, like the classic application window: it exists for the taskbar and the title.
     handle_ = ::CreateWindowExW(0, kAppClass, title_.c_str(),
-                                WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX, 0, 0, 0, 0,
-                                nullptr, nullptr, instance, this);
+                                WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX, 0, 0,
+                                0, 0, nullptr, nullptr, instance, this);
 }
 
 HWND TApplication::UtilityWindow() {
@@ -57,7 +59,8 @@ HWND TApplication::UtilityWindow() {
     wc.hInstance = instance;
     wc.lpszClassName = kUtilityClass;
     ::RegisterClassExW(&wc);
-    utility_ = ::CreateWindowExW(0, kUtilityClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance, nullptr);
+    utility_ =
+        ::CreateWindowExW(0, kUtilityClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance, nullptr);
     return utility_;
 }
 
@@ -104,7 +107,9 @@ int TApplication::HookMainWindow(TWindowHook hook) {
     return id;
 }
 
-void TApplication::UnhookMainWindow(int id) { hooks_.erase(id); }
+void TApplication::UnhookMainWindow(int id) {
+    hooks_.erase(id);
+}
 
 LRESULT CALLBACK TApplication::AppWindowProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     TApplication* app = nullptr;

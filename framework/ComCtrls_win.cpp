@@ -2,7 +2,9 @@
 
 #include <commctrl.h>
 
-void TProgressBar::CreateParams(TCreateParams& params) { params.className = PROGRESS_CLASSW; }
+void TProgressBar::CreateParams(TCreateParams& params) {
+    params.className = PROGRESS_CLASSW;
+}
 
 void TProgressBar::InitializeWnd() {
     ::SendMessageW(handle_, PBM_SETRANGE32, 0, max_);

@@ -8,9 +8,11 @@ namespace {
 
 const wchar_t kControlProp[] = L"Updater.Control";
 
-HINSTANCE ModuleInstance() { return ::GetModuleHandleW(nullptr); }
+HINSTANCE ModuleInstance() {
+    return ::GetModuleHandleW(nullptr);
+}
 
-}  // namespace
+} // namespace
 
 TWinControl* FindControl(HWND wnd) {
     if (!wnd) return nullptr;
@@ -29,7 +31,8 @@ void RegisterFrameworkClass(const std::wstring& className, UINT style, HBRUSH ba
     wc.hbrBackground = background;
     wc.hIcon = icon;
     wc.lpszClassName = className.c_str();
-    if (::RegisterClassExW(&wc) || ::GetLastError() == ERROR_CLASS_ALREADY_EXISTS) registered.insert(className);
+    if (::RegisterClassExW(&wc) || ::GetLastError() == ERROR_CLASS_ALREADY_EXISTS)
+        registered.insert(className);
 }
 
 LRESULT CALLBACK FrameworkWindowProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -60,13 +63,15 @@ LRESULT CALLBACK TWinControl::WindowProcEntry(HWND wnd, UINT msg, WPARAM wParam,
 
 TWinControl::TWinControl(TComponent* owner) : TComponent(owner) {}
 
-TWinControl::~TWinControl() { DestroyHandle(); }
+TWinControl::~TWinControl() {
+    DestroyHandle();
+}
 
 void TWinControl::DestroyHandle() {
     if (!handle_) return;
     HWND wnd = handle_;
     ::DestroyWindow(wnd);
-    if (handle_) DetachHandle();  // the window belonged to another thread or was already gone
+    if (handle_) DetachHandle(); // the window belonged to another thread or was already gone
 }
 
 HWND TWinControl::Handle() {
@@ -74,7 +79,9 @@ HWND TWinControl::Handle() {
     return handle_;
 }
 
-HWND TWinControl::ParentHandle() { return parent_ ? parent_->Handle() : nullptr; }
+HWND TWinControl::ParentHandle() {
+    return parent_ ? parent_->Handle() : nullptr;
+}
 
 void TWinControl::SetParent(TWinControl* parent) {
     parent_ = parent;
@@ -92,17 +99,18 @@ void TWinControl::CreateWnd() {
     if (!enabled_) style |= WS_DISABLED;
     HWND parentWnd = ParentHandle();
     HMENU idOrMenu = (style & WS_CHILD) ? reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId_)) : nullptr;
-    HWND wnd = ::CreateWindowExW(params.exStyle, params.className.c_str(), caption_.c_str(), style, left_, top_,
-                                 width_, height_, parentWnd, idOrMenu, ModuleInstance(),
+    HWND wnd = ::CreateWindowExW(params.exStyle, params.className.c_str(), caption_.c_str(), style, left_,
+                                 top_, width_, height_, parentWnd, idOrMenu, ModuleInstance(),
                                  params.ownClass ? this : nullptr);
     if (!wnd) return;
     if (!params.ownClass) {
         AttachHandle(wnd);
-        previousProc_ = reinterpret_cast<WNDPROC>(
-            ::SetWindowLongPtrW(wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TWinControl::WindowProcEntry)));
+        previousProc_ = reinterpret_cast<WNDPROC>(::SetWindowLongPtrW(
+            wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TWinControl::WindowProcEntry)));
     }
     HFONT font = font_;
-    for (TWinControl* p = parent_; !font && p; p = p->parent_) font = p->font_;
+    for (TWinControl* p = parent_; !font && p; p = p->parent_)
+        font = p->font_;
     if (font) ::SendMessageW(wnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     InitializeWnd();
 }
@@ -156,9 +164,15 @@ bool TWinControl::WndProc(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& resul
     }
 }
 
-bool TWinControl::HandleCommand(WORD, LRESULT&) { return false; }
-bool TWinControl::HandleNotify(NMHDR*, LRESULT&) { return false; }
-bool TWinControl::HandleCtlColor(UINT, HDC, LRESULT&) { return false; }
+bool TWinControl::HandleCommand(WORD, LRESULT&) {
+    return false;
+}
+bool TWinControl::HandleNotify(NMHDR*, LRESULT&) {
+    return false;
+}
+bool TWinControl::HandleCtlColor(UINT, HDC, LRESULT&) {
+    return false;
+}
 
 void TWinControl::Click() {
     if (OnClick) OnClick(this);
@@ -221,7 +235,9 @@ void TWinControl::Invalidate() {
 }
 
 void TWinControl::Repaint() {
-    if (handle_) ::RedrawWindow(handle_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    if (handle_)
+        ::RedrawWindow(handle_, nullptr, nullptr,
+                       RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
 }
 
 std::wstring TWinControl::WindowClassName() {

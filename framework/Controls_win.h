@@ -23,7 +23,7 @@ struct TCreateParams {
     std::wstring className;
     DWORD style = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS;
     DWORD exStyle = 0;
-    bool ownClass = false;  // registered by the framework (linked on WM_NCCREATE)
+    bool ownClass = false; // registered by the framework (linked on WM_NCCREATE)
 };
 
 class TWinControl : public TComponent {
@@ -108,5 +108,5 @@ private:
 LRESULT CALLBACK FrameworkWindowProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
 // Registers (once) a window class of the framework whose procedure links windows to objects.
-void RegisterFrameworkClass(const std::wstring& className, UINT style = CS_DBLCLKS, HBRUSH background = nullptr,
-                            HICON icon = nullptr);
+void RegisterFrameworkClass(const std::wstring& className, UINT style = CS_DBLCLKS,
+                            HBRUSH background = nullptr, HICON icon = nullptr);

@@ -13,7 +13,7 @@ std::set<TTimer*>& LiveTimers() {
     return timers;
 }
 
-}  // namespace
+} // namespace
 
 TTimer::TTimer(TComponent* owner) : TComponent(owner) {
     LiveTimers().insert(this);

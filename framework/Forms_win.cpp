@@ -6,7 +6,8 @@ namespace {
 constexpr DWORD kFormStyle = WS_POPUP | WS_CAPTION | WS_BORDER | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
 }
 
-TForm::TForm(TComponent* owner, std::wstring className) : TWinControl(owner), className_(std::move(className)) {
+TForm::TForm(TComponent* owner, std::wstring className)
+    : TWinControl(owner), className_(std::move(className)) {
     visible_ = false;
 }
 
@@ -36,7 +37,9 @@ void TForm::CreateParams(TCreateParams& params) {
     RegisterFrameworkClass(className_, CS_DBLCLKS, ::GetSysColorBrush(COLOR_BTNFACE), bigIcon_);
 }
 
-HWND TForm::ParentHandle() { return Application ? Application->Handle() : nullptr; }
+HWND TForm::ParentHandle() {
+    return Application ? Application->Handle() : nullptr;
+}
 
 void TForm::SetClientSize(int width, int height) {
     clientWidth_ = width;
@@ -76,9 +79,9 @@ void TForm::SetIcons(HICON big, HICON small) {
 }
 
 void TForm::SetFormFont(const std::wstring& face, int height, BYTE charSet) {
-    formFont_.reset(::CreateFontW(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, charSet, OUT_DEFAULT_PRECIS,
-                                  CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
-                                  face.c_str()));
+    formFont_.reset(::CreateFontW(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, charSet,
+                                  OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                  DEFAULT_PITCH | FF_DONTCARE, face.c_str()));
     SetFont(formFont_.get());
 }
 
@@ -96,19 +99,24 @@ void TForm::Hide() {
 }
 
 void TForm::Close() {
+    // Closing runs once: a close requested while the close handler runs is the same close.
     if (closing_) return;
-    TCloseAction action = (Application && Application->MainForm() == this) ? TCloseAction::caFree
-                                                                             : TCloseAction::caHide;
+    closing_ = true;
+    TCloseAction action =
+        (Application && Application->MainForm() == this) ? TCloseAction::caFree : TCloseAction::caHide;
     if (OnClose) OnClose(this, action);
-    if (action == TCloseAction::caNone) return;
+    if (action == TCloseAction::caNone) {
+        closing_ = false;
+        return;
+    }
     if (Application && Application->MainForm() == this) {
-        closing_ = true;
         Application->Terminate();
     } else if (action == TCloseAction::caMinimize) {
         if (handle_) ::ShowWindow(handle_, SW_MINIMIZE);
     } else {
         Hide();
     }
+    if (!(Application && Application->MainForm() == this)) closing_ = false;
 }
 
 bool TForm::WndProc(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {

@@ -6,8 +6,7 @@
 #include <utility>
 
 // Traits for handles whose "no handle" value is null and whose closer takes the handle.
-template <typename T, auto CloseFn>
-struct NullHandleTraits {
+template <typename T, auto CloseFn> struct NullHandleTraits {
     using type = T;
     static constexpr type invalid() { return nullptr; }
     static bool valid(type h) { return h != nullptr; }
@@ -22,8 +21,7 @@ struct KernelHandleTraits {
     static void close(type h) { ::CloseHandle(h); }
 };
 
-template <typename Traits>
-class unique_any {
+template <typename Traits> class unique_any {
 public:
     using pointer = typename Traits::type;
 

@@ -9,9 +9,13 @@ TImageList::~TImageList() {
     if (list_) ::ImageList_Destroy(list_);
 }
 
-int TImageList::Count() const { return list_ ? ::ImageList_GetImageCount(list_) : 0; }
+int TImageList::Count() const {
+    return list_ ? ::ImageList_GetImageCount(list_) : 0;
+}
 
-int TImageList::AddIcon(HICON icon) { return list_ && icon ? ::ImageList_AddIcon(list_, icon) : -1; }
+int TImageList::AddIcon(HICON icon) {
+    return list_ && icon ? ::ImageList_AddIcon(list_, icon) : -1;
+}
 
 bool TImageList::GetIcon(int index, TIcon& icon) const {
     if (!list_ || index < 0 || index >= Count()) return false;

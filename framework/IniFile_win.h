@@ -7,7 +7,8 @@ class TIniFile {
 public:
     explicit TIniFile(std::string path) : path_(std::move(path)) {}
     const std::string& FileName() const { return path_; }
-    std::string ReadString(const std::string& section, const std::string& key, const std::string& defaultValue) const;
+    std::string ReadString(const std::string& section, const std::string& key,
+                           const std::string& defaultValue) const;
 
 private:
     std::string path_;

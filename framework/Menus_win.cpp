@@ -25,8 +25,8 @@ TMenuItem* TPopupMenu::Popup(int x, int y, HWND owner) {
     }
     if (!owner && Application) owner = Application->UtilityWindow();
     shown_ = menu.get();
-    UINT chosen = static_cast<UINT>(::TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_LEFTALIGN,
-                                                     x, y, 0, owner, nullptr));
+    UINT chosen = static_cast<UINT>(::TrackPopupMenu(
+        menu.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_LEFTALIGN, x, y, 0, owner, nullptr));
     shown_ = nullptr;
     if (chosen == 0 || chosen > items_.size()) return nullptr;
     TMenuItem* item = items_[chosen - 1];

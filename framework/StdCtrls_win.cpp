@@ -104,7 +104,9 @@ void TMemo::AddLine(const std::wstring& line) {
     ::SendMessageW(wnd, EM_SCROLLCARET, 0, 0);
 }
 
-void TMemo::Clear() { SetCaption(L""); }
+void TMemo::Clear() {
+    SetCaption(L"");
+}
 
 void TListBox::CreateParams(TCreateParams& params) {
     params.className = L"ListBox";
@@ -112,7 +114,9 @@ void TListBox::CreateParams(TCreateParams& params) {
     params.exStyle |= WS_EX_CLIENTEDGE;
 }
 
-void TListBox::InitializeWnd() { Refill(); }
+void TListBox::InitializeWnd() {
+    Refill();
+}
 
 size_t TListBox::Add(const std::string& s) {
     size_t index = items_.Add(s);

@@ -10,8 +10,9 @@ size_t TStringList::Add(const std::string& s) {
         items_.push_back(s);
         return items_.size() - 1;
     }
-    auto it = std::upper_bound(items_.begin(), items_.end(), s,
-                               [this](const std::string& a, const std::string& b) { return order_(a, b) < 0; });
+    auto it =
+        std::upper_bound(items_.begin(), items_.end(), s,
+                         [this](const std::string& a, const std::string& b) { return order_(a, b) < 0; });
     size_t index = static_cast<size_t>(it - items_.begin());
     items_.insert(it, s);
     return index;

@@ -15,8 +15,8 @@ std::wstring ToWide(const std::string& text, UINT codePage) {
 
 std::string FromWide(const std::wstring& text, UINT codePage) {
     if (text.empty()) return {};
-    int n = ::WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr,
-                                  nullptr);
+    int n = ::WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
+                                  nullptr, nullptr);
     if (n <= 0) return {};
     std::string out(static_cast<size_t>(n), '\0');
     ::WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr,
@@ -24,12 +24,20 @@ std::string FromWide(const std::wstring& text, UINT codePage) {
     return out;
 }
 
-}  // namespace
+} // namespace
 
-std::wstring AnsiToWide(const std::string& text) { return ToWide(text, CP_ACP); }
-std::string WideToAnsi(const std::wstring& text) { return FromWide(text, CP_ACP); }
-std::wstring Utf8ToWide(const std::string& text) { return ToWide(text, CP_UTF8); }
-std::string Utf8ToAnsi(const std::string& text) { return WideToAnsi(Utf8ToWide(text)); }
+std::wstring AnsiToWide(const std::string& text) {
+    return ToWide(text, CP_ACP);
+}
+std::string WideToAnsi(const std::wstring& text) {
+    return FromWide(text, CP_ACP);
+}
+std::wstring Utf8ToWide(const std::string& text) {
+    return ToWide(text, CP_UTF8);
+}
+std::string Utf8ToAnsi(const std::string& text) {
+    return WideToAnsi(Utf8ToWide(text));
+}
 
 std::string AnsiLowerCase(const std::string& text) {
     std::string out = text;
@@ -45,7 +53,8 @@ std::wstring LastErrorText(unsigned long error) {
     std::wstring text = L"error " + std::to_wstring(error);
     if (n && buffer) {
         std::wstring msg(buffer, n);
-        while (!msg.empty() && (msg.back() == L'\n' || msg.back() == L'\r' || msg.back() == L' ')) msg.pop_back();
+        while (!msg.empty() && (msg.back() == L'\n' || msg.back() == L'\r' || msg.back() == L' '))
+            msg.pop_back();
         text += L": " + msg;
     }
     if (buffer) ::LocalFree(buffer);

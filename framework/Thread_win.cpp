@@ -236,15 +236,26 @@ void TThread::WaitFor() {
         return;
     }
     HWND wnd = CurrentSyncWindow();
-    for (;;) {
-        // Serve only the hidden window: other windows' messages wait for the caller's own loop.
+    // Serve only the hidden window's own messages: everything else waits for the caller's own
+    // loop. A filtered peek can still hand out WM_QUIT (Wine does); put it back afterwards.
+    bool quit = false;
+    WPARAM quitCode = 0;
+    auto serve = [&] {
         MSG msg;
-        while (::PeekMessageW(&msg, wnd, 0, 0, PM_REMOVE))
+        while (::PeekMessageW(&msg, wnd, kSyncMessage, kCloseMessage, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) {
+                quit = true;
+                quitCode = msg.wParam;
+                continue;
+            }
             ::DispatchMessageW(&msg);
+        }
+    };
+    for (;;) {
+        serve();
         DWORD r = ::MsgWaitForMultipleObjects(1, &h, FALSE, INFINITE, QS_POSTMESSAGE | QS_SENDMESSAGE);
         if (r == WAIT_OBJECT_0 || r == WAIT_FAILED) break;
     }
-    MSG msg;
-    while (::PeekMessageW(&msg, wnd, kSyncMessage, kSyncMessage, PM_REMOVE))
-        ::DispatchMessageW(&msg);
+    serve();
+    if (quit) ::PostQuitMessage(static_cast<int>(quitCode));
 }

@@ -35,11 +35,12 @@ bool IsNumber(const std::string& s) {
 
 std::string StripZeros(const std::string& s) {
     size_t i = 0;
-    while (i + 1 < s.size() && s[i] == '0') ++i;
+    while (i + 1 < s.size() && s[i] == '0')
+        ++i;
     return s.substr(i);
 }
 
-}  // namespace
+} // namespace
 
 int ComparePingValues(const std::string& a, const std::string& b) {
     bool na = IsNumber(a), nb = IsNumber(b);
@@ -57,7 +58,8 @@ TPingRanking::Placement TPingRanking::Add(const std::string& value, const std::s
     Placement p{};
     // After equal items, as a sorted list inserts.
     size_t v = 0;
-    while (v < values_.size() && ComparePingValues(values_[v], value) <= 0) ++v;
+    while (v < values_.size() && ComparePingValues(values_[v], value) <= 0)
+        ++v;
     values_.insert(values_.begin() + static_cast<std::ptrdiff_t>(v), value);
     p.valueIndex = v;
     size_t s = 0;
@@ -94,7 +96,9 @@ bool ParseSize(std::string text, int32_t& out) {
     return true;
 }
 
-bool IsDotSegment(const std::string& s) { return s == "." || s == ".."; }
+bool IsDotSegment(const std::string& s) {
+    return s == "." || s == "..";
+}
 
 // Splits at backslashes that are characters of their own, not trail bytes of a double-byte
 // character.
@@ -135,7 +139,7 @@ bool SafeDir(const std::string& dir) {
     return true;
 }
 
-}  // namespace
+} // namespace
 
 TLineError ParseUpdateLine(const std::string& line, TUpdateLine& out) {
     std::vector<std::string> fields = SplitToList(line, "|");

@@ -64,10 +64,10 @@ struct TUpdateLine {
 
 enum class TLineError {
     None,
-    TooFewFields,  // fewer than three fields
-    BadSize,       // not a whole number (after the "," are removed) or out of range
-    UnsafeName,    // empty, a path, a drive, "." or ".."
-    UnsafeDir,     // absolute, a drive, or stepping out with ".."
+    TooFewFields, // fewer than three fields
+    BadSize,      // not a whole number (after the "," are removed) or out of range
+    UnsafeName,   // empty, a path, a drive, "." or ".."
+    UnsafeDir,    // absolute, a drive, or stepping out with ".."
 };
 
 // Reads a line. Names and directories that would place a file outside the updater's folder are
@@ -77,4 +77,6 @@ TLineError ParseUpdateLine(const std::string& line, TUpdateLine& out);
 const char* LineErrorText(TLineError error);
 
 // A line that the download step skips: empty or exactly one blank.
-inline bool IsBlankListLine(const std::string& line) { return line.empty() || line == " "; }
+inline bool IsBlankListLine(const std::string& line) {
+    return line.empty() || line == " ";
+}

@@ -2,10 +2,23 @@
 
 #include <windows.h>
 
+#include <shellapi.h>
+#include <wininet.h>
+
+#include <cstdio>
+#include <fstream>
+
 #include "framework/Application_win.h"
 #include "framework/IniFile_win.h"
 #include "framework/Text_win.h"
+#include "net/HTTPGet_win.h"
+#include "net/Unit_Function_win.h"
+#include "net/Unit_ping_win.h"
+#include "system/CoolTrayIcon_win.h"
+#include "system/Unit_KillProcess_win.h"
+#include "system/Unit_RefreshTrayIcon_win.h"
 #include "update/ControlIds.h"
+#include "update/RunLogic.h"
 
 TForm1* Form1 = nullptr;
 
@@ -13,6 +26,35 @@ namespace {
 
 constexpr int kClientWidth = 393;
 constexpr int kClientHeight = 253;
+// The maker's support page; the path and query are the ones the support desk expects.
+const char kSupportUrl[] = "http://quenbry.example/?qq=pendrolic";
+
+bool DirectoryExistsA(const std::string& path) {
+    DWORD attributes = ::GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// Creates a directory below the program folder, with any missing parents.
+void ForceDirectoriesA(const std::string& path) {
+    for (size_t i = 0; i <= path.size(); ++i) {
+        if (i == path.size() || path[i] == '\\') {
+            std::string part = path.substr(0, i);
+            if (!part.empty() && part.back() != ':' && !DirectoryExistsA(part))
+                ::CreateDirectoryA(part.c_str(), nullptr);
+        }
+        // Skip the second byte of a double-byte character: it may be a backslash.
+        if (i < path.size() && ::IsDBCSLeadByte(static_cast<BYTE>(path[i]))) ++i;
+    }
+}
+
+// A command line that runs exactly this program, also when its path holds blanks.
+std::string QuotedCommand(const std::string& path, const std::string& arguments = std::string()) {
+    return "\"" + path + "\"" + arguments;
+}
+
+std::wstring DecimalW(long long value) {
+    return std::to_wstring(value);
+}
 
 bool FileExistsA(const std::string& path) {
     DWORD attributes = ::GetFileAttributesA(path.c_str());
@@ -27,10 +69,9 @@ std::string ExecutableDirectory() {
     return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
-}  // namespace
+} // namespace
 
-template <class T>
-T* TForm1::Make(TWinControl* parent, int id, int left, int top, int width, int height) {
+template <class T> T* TForm1::Make(TWinControl* parent, int id, int left, int top, int width, int height) {
     T* control = new T(this);
     control->SetParent(parent);
     control->SetControlId(id);
@@ -83,6 +124,8 @@ TForm1::TForm1(TComponent* owner) : TForm(owner, L"TForm1") {
         }
     }
 
+    CreateTray();
+
     OnClose = [this](TObject* s, TCloseAction& a) { FormClose(s, a); };
     OnDestroy = [this](TObject* s) { FormDestroy(s); };
 
@@ -122,7 +165,8 @@ void TForm1::CreateControls() {
     DownLoadProgressBar->SetMax(100);
     DownLoadProgressBar->SetPosition(0);
 
-    Label14 = Make<TLabel>(this, IDC_Label14, 168, 216, 216, 12);
+    // 13 high rather than 12: the CJK fonts this runs with need the extra line to show descenders.
+    Label14 = Make<TLabel>(this, IDC_Label14, 168, 216, 216, 13);
     Label14->SetCaption(L"Quenbry quenbry.example 提供技术支持");
     Label14->SetTextColor(RGB(0, 0, 128));
     Label14->SetCursor(IDC_HELP);
@@ -131,10 +175,14 @@ void TForm1::CreateControls() {
     StatusBar = Make<TStatusBar>(this, IDC_StatusBar, 0, kClientHeight - 19, kClientWidth, 19);
     StatusBar->SetPanelWidth(50);
 
-    for (TWinControl* c : std::initializer_list<TWinControl*>{GroupBox1, MemoUpdateLog, Label6, Edit_DownLoadSize_B,
-                                                              Edit_DownLoadSize_A, DownLoadProgressBar, Label14,
-                                                              StatusBar})
+    for (TWinControl* c :
+         std::initializer_list<TWinControl*>{GroupBox1, MemoUpdateLog, Label6, Edit_DownLoadSize_B,
+                                             Edit_DownLoadSize_A, DownLoadProgressBar, Label14, StatusBar})
         c->Handle();
+    // The size fields sit in the gaps of the label's text and must be drawn above it.
+    for (TWinControl* c :
+         {static_cast<TWinControl*>(Edit_DownLoadSize_B), static_cast<TWinControl*>(Edit_DownLoadSize_A)})
+        ::SetWindowPos(c->Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
 TEdit* TForm1::MakeField(TWinControl* parent, int id, int labelId, const std::wstring& label, int top) {
@@ -165,7 +213,8 @@ void TForm1::CreateHiddenPage() {
         MakeField(GroupBox2, IDC_UpdatedRunProcessName, IDC_Label15, L"是否自动运行主程序:", 108);
     Edit_UpdateVisible = MakeField(GroupBox2, IDC_Edit_UpdateVisible, IDC_Label9, L"是否静默升级:", 136);
     EditGoUrl = MakeField(GroupBox2, IDC_EditGoUrl, IDC_Label13, L"是否需要跳出官网:", 164);
-    Edit_UpdateFileList = MakeField(GroupBox2, IDC_Edit_UpdateFileList, IDC_Label12, L"升级文件列表文件名:", 192);
+    Edit_UpdateFileList =
+        MakeField(GroupBox2, IDC_Edit_UpdateFileList, IDC_Label12, L"升级文件列表文件名:", 192);
     Edit_ServerUrlFileName =
         MakeField(GroupBox2, IDC_Edit_ServerUrlFileName, IDC_Label11, L"升级服务器站点列表文件名:", 220);
     Edit_ZipFileName = MakeField(GroupBox2, IDC_Edit_ZipFileName, IDC_Label1, L"特殊自解压缩包文件名:", 248);
@@ -228,18 +277,29 @@ void TForm1::CreateHiddenPage() {
         if (auto* c = dynamic_cast<TWinControl*>(Components(i))) c->Handle();
 }
 
-void TForm1::Log(const std::wstring& line) { MemoUpdateLog->AddLine(line); }
-void TForm1::ClearLog() { MemoUpdateLog->Clear(); }
-void TForm1::SetStatus(const std::wstring& text) { StatusBar->SetPanelText(text); }
-void TForm1::Invoke(TButton* step) { step->Click(); }
+void TForm1::Log(const std::wstring& line) {
+    MemoUpdateLog->AddLine(line);
+}
+void TForm1::ClearLog() {
+    MemoUpdateLog->Clear();
+}
+void TForm1::SetStatus(const std::wstring& text) {
+    StatusBar->SetPanelText(text);
+}
+void TForm1::Invoke(TButton* step) {
+    step->Click();
+}
 
 void TForm1::FormCreate(TObject*) {
     AppPath = ExecutableDirectory();
+    // The batch files name their files relative to the directory they inherit from us.
+    ::SetCurrentDirectoryA(AppPath.c_str());
     if (FileExistsA(AppPath + "UpdateConFig.ini")) {
         Application->ShowMainForm = false;
         Invoke(ButtonReadIni);
         ArmTimer(Timer_ChuShiHua, 1500);
         ArmTimer(ICO_Server, 500);
+        CoolTrayIcon1->SetIconVisible(true);
         // No taskbar button: the application window is hidden and made a tool window.
         HWND app = Application->Handle();
         ::ShowWindow(app, SW_HIDE);
@@ -270,27 +330,396 @@ void TForm1::ButtonReadIniClick(TObject*) {
     if (!Edit_UpdateFileList->Text().empty()) ListBoxServerTxt->Add(Edit_UpdateFileList->Text());
 }
 
-void TForm1::Timer_ChuShiHuaTimer(TObject*) { StopTimer(Timer_ChuShiHua); }
-void TForm1::Button_JianCeWangLuoClick(TObject*) {}
-void TForm1::TimerCloseMeTimer(TObject*) { Close(); }
-void TForm1::TimerUpdateEndTimer(TObject*) {}
-void TForm1::FormClose(TObject*, TCloseAction&) {}
-void TForm1::FormDestroy(TObject*) {}
-void TForm1::Button_DownLoadServerTxtClick(TObject*) {}
-void TForm1::Button_LoadVerClick(TObject*) {}
-void TForm1::ButtonUpdateWebPingClick(TObject*) {}
-void TForm1::TimerCheckPingEndTimer(TObject*) {}
-void TForm1::Button_DownUpdateingClick(TObject*) {}
-void TForm1::Button_KillProcessClick(TObject*) {}
-void TForm1::Button_DeleteUpdateFileClick(TObject*) {}
-void TForm1::Button_SoftCloseDelFileClick(TObject*) {}
-void TForm1::Button_UpdateMEClick(TObject*) {}
-void TForm1::Button_RrunmeClick(TObject*) {}
-void TForm1::ButtonHideSYSICOClick(TObject*) {}
-void TForm1::ICO_ServerTimer(TObject*) {}
-void TForm1::ICO_ServerDownTimer(TObject*) {}
-void TForm1::N1Click(TObject*) {}
-void TForm1::N2Click(TObject*) {}
-void TForm1::N4Click(TObject*) { Close(); }
-void TForm1::Label14Click(TObject*) {}
-void TForm1::Label6Click(TObject*) { Close(); }
+void TForm1::CreateTray() {
+    CoolTrayIcon1 = new TCoolTrayIcon(this);
+    CoolTrayIcon1->SetName("CoolTrayIcon1");
+    CoolTrayIcon1->SetHint(std::wstring(L"Quenbry升级程序"));
+    CoolTrayIcon1->SetIconList(ImageList1);
+    CoolTrayIcon1->SetIconIndex(0);
+    CoolTrayIcon1->SetCycleInterval(0);
+    CoolTrayIcon1->SetCycleIcons(false);
+    CoolTrayIcon1->SetPopupMenu(PopupMenu1);
+    CoolTrayIcon1->OnClick = [this](TObject* s) { CoolTrayIcon1Click(s); };
+    CoolTrayIcon1->Loaded();
+}
+
+std::string TForm1::Today() const {
+    SYSTEMTIME now;
+    ::GetLocalTime(&now);
+    return DateStamp(now.wYear, now.wMonth, now.wDay);
+}
+
+void TForm1::ShowFailurePicture() {
+    StopTimer(ICO_Server);
+    StopTimer(ICO_ServerDown);
+    if (CoolTrayIcon1) CoolTrayIcon1->SetIconIndex(3);
+}
+
+void TForm1::Timer_ChuShiHuaTimer(TObject*) {
+    StopTimer(Timer_ChuShiHua);
+    ClearLog();
+    Log(L"正在初始化...");
+    if (Edit_UpdateVisible->Text() == "true") {
+        Invoke(ButtonHideSYSICO);
+    } else {
+        CoolTrayIcon1->PutBalloon(std::wstring(L"提示:"), std::wstring(L"正在检查更新...\r."), bitInfo, 10);
+        ::ShowWindow(Handle(), SW_HIDE);
+        ::ShowWindow(Handle(), SW_SHOW);
+        Application->ShowMainForm = true;
+        Show();
+        Repaint();
+    }
+    if (!EditGoUrl->Text().empty()) {
+        ClearLog();
+        Log(L"文件较大建议到官方网站下载升级包...");
+        ::ShellExecuteA(Handle(), "open", "EXPLORER.EXE", EditGoUrl->Text().c_str(), nullptr, SW_SHOWNORMAL);
+        ArmTimer(TimerCloseMe, 3000);
+        return;
+    }
+    Invoke(Button_JianCeWangLuo);
+}
+
+void TForm1::Button_JianCeWangLuoClick(TObject*) {
+    if (!IsOnline()) {
+        Log(L"网络状态:No");
+        ArmTimer(TimerCloseMe, 3000);
+        return;
+    }
+    Log(L"网络状态:正常");
+    if (::InternetCheckConnectionA(ServerUrl->Text().c_str(), FLAG_ICC_FORCE_CONNECTION, 0)) {
+        Log(L"升级主服务器正常.");
+        Invoke(Button_DownLoadServerTxt);
+        StopTimer(Timer_ChuShiHua);
+        CoolTrayIcon1->ClearBalloon();
+    } else {
+        Log(L"升级主服务器繁忙,请稍候再升级.");
+        ShowFailurePicture();
+        ArmTimer(TimerCloseMe, 3000);
+    }
+}
+
+void TForm1::TimerCloseMeTimer(TObject*) {
+    Close();
+}
+
+void TForm1::TimerUpdateEndTimer(TObject*) {
+    if (ListBoxUpdateDownLoad->Count() > 0) return;
+    Log(L"程序更新成功...");
+    CoolTrayIcon1->ClearBalloon();
+    ArmTimer(TimerCloseMe, 1500);
+    StopTimer(TimerUpdateEnd);
+}
+
+void TForm1::FormClose(TObject*, TCloseAction&) {
+    std::string client = AppPath + Edit_ProcessName->Text();
+    if (UpdatedRunProcessName->Text() == "true" && !Edit_ProcessName->Text().empty() && FileExistsA(client))
+        ::WinExec(QuotedCommand(client).c_str(), SW_SHOW);
+    Invoke(Button_DeleteUpdateFile);
+    Invoke(Button_UpdateME);
+    RefreshTrayIcon();
+}
+
+void TForm1::FormDestroy(TObject*) {
+    // The icon leaves the notification area before anything else of the window goes.
+    delete CoolTrayIcon1;
+    CoolTrayIcon1 = nullptr;
+}
+
+void TForm1::Button_DownLoadServerTxtClick(TObject*) {
+    for (size_t i = 0; i < ListBoxServerTxt->Count(); ++i) {
+        Application->ProcessMessages();
+        // The user quit from the tray meanwhile: the run is over.
+        if (Application->Terminated()) return;
+        std::string entry = ListBoxServerTxt->Strings(i);
+        std::string url = ServerUrl->Text() + entry + "?" + Today();
+        if (DownloadToFile(url, AppPath + entry)) {
+            Log(AnsiToWide(entry) + L"下载成功.");
+        } else {
+            Log(AnsiToWide(entry) + L"下载失败.");
+            Log(L"服务器繁忙请稍候再进行升级...");
+            ShowFailurePicture();
+            ArmTimer(TimerCloseMe, 3000);
+            return;
+        }
+    }
+    Invoke(Button_LoadVer);
+}
+
+void TForm1::Button_LoadVerClick(TObject*) {
+    std::string serverList = AppPath + "ServerUrl.txt";
+    TStringList lines;
+    if (!FileExistsA(serverList) || !lines.LoadFromFile(serverList)) {
+        SetStatus(L"无法获取升级服务器列表信息.");
+        ShowFailurePicture();
+        return;
+    }
+    RemoveEmptyLines(lines);
+    ListBox_UpdateServerUrl->SetText(lines.Text());
+
+    std::string updateList = AppPath + "UpdateList.txt";
+    lines.Clear();
+    if (!FileExistsA(updateList) || !lines.LoadFromFile(updateList)) {
+        SetStatus(L"无法获取更新文件列表信息.");
+        ShowFailurePicture();
+        return;
+    }
+    RemoveEmptyLines(lines);
+    ListBoxUpdateDownLoad->SetText(lines.Text());
+
+    if (::InternetCheckConnectionA(ServerUrl->Text().c_str(), FLAG_ICC_FORCE_CONNECTION, 0)) {
+        Invoke(ButtonUpdateWebPing);
+    } else {
+        Log(L"---->升级服务器无法访问或者暂时繁忙");
+        ArmTimer(TimerCloseMe, 3000);
+    }
+}
+
+void TForm1::ButtonUpdateWebPingClick(TObject*) {
+    Log(L"正在对升级站点测速,请稍候...");
+    TPingRanking ranking;
+    for (const std::string& line : ListBox_UpdateServerUrl->Items().Items()) {
+        std::string host = GetTextBetween(line, "http://", "/", SystemLeadByte);
+        std::string address;
+        std::string value;
+        if (HostToIP(host, address)) {
+            Tping ping;
+            ping.PingAddress(address, value);
+        }
+        // A server that cannot be measured ranks like one that did not answer.
+        if (value.empty()) value = TPingRanking::kNoAnswer;
+        ranking.Add(value, line);
+    }
+    ListBox_PingValue->Clear();
+    ListBox_ServerUrl->Clear();
+    std::string values, servers;
+    for (const auto& v : ranking.Values())
+        values += v + "\r\n";
+    for (const auto& e : ranking.Servers())
+        servers += TPingRanking::ServerEntry(e.value, e.url) + "\r\n";
+    ListBox_PingValue->SetText(values);
+    ListBox_ServerUrl->SetText(servers);
+    ArmTimer(TimerCheckPingEnd, 3000);
+}
+
+void TForm1::TimerCheckPingEndTimer(TObject*) {
+    Application->ProcessMessages();
+    StopTimer(TimerCheckPingEnd);
+    if (Application->Terminated()) return;
+    if (ListBox_PingValue->Count() == 0 || ListBox_ServerUrl->Count() == 0) {
+        Log(L"升级服务器列表为空,无法进行更新.");
+        ShowFailurePicture();
+        ArmTimer(TimerCloseMe, 3000);
+        return;
+    }
+    const std::string& value = ListBox_PingValue->Strings(0);
+    FastServerUrl = TPingRanking::UrlOfEntry(ListBox_ServerUrl->Strings(0), value);
+    Log(L"最快的升级站点是:" + AnsiToWide(FastServerUrl));
+    Log(L"正在下载更新文件...");
+    Invoke(Button_DownUpdateing);
+}
+
+void TForm1::EndRunWithFailure() {
+    Log(L"更新站点繁忙请稍候再进行更新...");
+    ArmTimer(TimerCloseMe, 3000);
+}
+
+void TForm1::Button_DownUpdateingClick(TObject*) {
+    for (;;) {
+        ArmTimer(TimerUpdateEnd, 3000);
+        if (ListBoxUpdateDownLoad->Count() == 0) return;
+        if (!DirectoryExistsA(AppPath + "Update")) ::CreateDirectoryA((AppPath + "Update").c_str(), nullptr);
+        std::string line = ListBoxUpdateDownLoad->Strings(0);
+        if (IsBlankListLine(line)) {
+            ListBoxUpdateDownLoad->Delete(0);
+            continue;
+        }
+        ListBoxSplit->Clear();
+        for (const auto& field : SplitToList(line, "|"))
+            ListBoxSplit->Add(field);
+
+        TUpdateLine parsed;
+        TLineError error = ParseUpdateLine(line, parsed);
+        if (error != TLineError::None) {
+            // The line stays, so the run does not report success.
+            StopTimer(TimerUpdateEnd);
+            Log(L"-->更新列表有误: " + AnsiToWide(line));
+            Log(L"-->" + Utf8ToWide(LineErrorText(error)));
+            EndRunWithFailure();
+            return;
+        }
+        DownLoadFileName = AnsiLowerCase(parsed.name);
+        DownLoadFileSize = parsed.size;
+        DownLoadFileDir = AnsiLowerCase(parsed.dir);
+        ForceDirectoriesA(AppPath + DownLoadFileDir);
+
+        std::string installed = InstalledPath();
+        std::wstring name = AnsiToWide(DownLoadFileName);
+        if (FileExistsA(installed)) {
+            if (GetFileSizeByName(installed) == DownLoadFileSize) {
+                Log(name + L"不需要更新...");
+                ListBoxUpdateDownLoad->Delete(0);
+                continue;
+            }
+            EnableDebugPrivilege();
+            KillProcessByName(DownLoadFileName);
+            Log(name + L"正在更新...");
+        } else {
+            Log(name + L"正在下载...");
+        }
+        StartFileDownload();
+        return;
+    }
+}
+
+void TForm1::StartFileDownload() {
+    DownLoadGet = new THTTPGet(this);
+    DownLoadGet->BinaryData = true;
+    DownLoadGet->UseCache = false;
+    DownLoadGet->FileName = AppPath + "Update\\" + DownLoadFileName;
+    DownLoadGet->URL = FastServerUrl + DownLoadFileName + "?" + Today();
+    DownLoadGet->OnProgress = [this](TObject* s, int total, int readed) {
+        HTTPGetProgress(s, total, readed);
+    };
+    DownLoadGet->OnDoneFile = [this](TObject* s, const std::string& file, int size) {
+        HTTPGetDoneFile(s, file, size);
+    };
+    DownLoadGet->OnError = [this](TObject* s) { HTTPGetError(s); };
+    DownLoadGet->StartDownload();
+}
+
+void TForm1::HTTPGetProgress(TObject*, int TotalSize, int Readed) {
+    if (DownLoadProgressBar->Max() != TotalSize) DownLoadProgressBar->SetMax(TotalSize);
+    DownLoadProgressBar->SetPosition(Readed);
+    // Only what changed is written: repainting the fields must not slow the transfer down.
+    std::string received = std::to_string(Readed / 1024);
+    std::string total = std::to_string(TotalSize / 1024);
+    if (Edit_DownLoadSize_A->Text() != received) Edit_DownLoadSize_A->SetText(received);
+    if (Edit_DownLoadSize_B->Text() != total) Edit_DownLoadSize_B->SetText(total);
+}
+
+void TForm1::HTTPGetDoneFile(TObject*, const std::string& FileName, int) {
+    ArmTimer(TimerUpdateEnd, 3000);
+    DownLoadProgressBar->SetPosition(0);
+    std::wstring name = AnsiToWide(DownLoadFileName);
+    Log(L"-->" + name + L"下载完成");
+    ::Sleep(300);
+    int actual = GetFileSizeByName(FileName);
+    if (actual == DownLoadFileSize) {
+        Log(L"-->" + name + L"校验成功. ");
+        std::string installed = InstalledPath();
+        ::DeleteFileA(installed.c_str());
+        ::CopyFileA(FileName.c_str(), installed.c_str(), TRUE);
+        if (DownLoadFileName == AnsiLowerCase(Edit_ZipFileName->Text()))
+            ::WinExec(QuotedCommand(AppPath + Edit_ZipFileName->Text(), " -y").c_str(), SW_SHOW);
+        if (ListBoxUpdateDownLoad->Count() > 0) ListBoxUpdateDownLoad->Delete(0);
+        Invoke(Button_DownUpdateing);
+    } else {
+        Log(L"-->" + name + L"校验失败.");
+        Log(L"网上大小:" + name + L" " + DecimalW(DownLoadFileSize));
+        Log(L"本地大小:" + name + L" " + DecimalW(GetFileSizeByName(FileName)));
+        EndRunWithFailure();
+    }
+}
+
+void TForm1::HTTPGetError(TObject*) {
+    DownLoadProgressBar->SetPosition(0);
+    StopTimer(TimerUpdateEnd);
+    Log(L"-->" + AnsiToWide(DownLoadFileName) + L"下载失败.");
+    EndRunWithFailure();
+}
+
+void TForm1::Button_KillProcessClick(TObject*) {
+    EnableDebugPrivilege();
+    KillProcessByName(DownLoadFileName);
+}
+
+void TForm1::Button_DeleteUpdateFileClick(TObject*) {
+    ShellDeletePath(AppPath + "Update");
+}
+
+bool TForm1::WriteBatch(const std::string& path, const std::vector<std::string>& lines) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    for (const auto& line : lines) {
+        out << line << "\r\n";
+        if (!out) break;
+    }
+    out.close();
+    if (!out) {
+        Log(L"无法写入文件: " + AnsiToWide(path));
+        return false;
+    }
+    return true;
+}
+
+void TForm1::Button_UpdateMEClick(TObject*) {
+    if (!FileExistsA(AppPath + "update.rar")) return;
+    std::string batch = AppPath + "\\Up_Update.bat";
+    // The ping is only a pause (about three seconds) while the updater exits; the loopback
+    // name needs no network.
+    if (!WriteBatch(batch, {"@ECHO OFF", "CLS", "ping localhost", "del update.exe",
+                            "copy update.rar update.exe", "del %0"}))
+        return;
+    ::WinExec(QuotedCommand(batch).c_str(), SW_HIDE);
+}
+
+void TForm1::Button_SoftCloseDelFileClick(TObject*) {
+    std::string batch = AppPath + "\\DelTempFile.bat";
+    if (!WriteBatch(batch, {"@ECHO OFF", "CLS", "del zip.exe", "del %0"})) return;
+    ::WinExec(QuotedCommand(batch).c_str(), SW_HIDE);
+}
+
+void TForm1::Button_RrunmeClick(TObject*) {
+    std::string batch = AppPath + "\\RunMe.bat";
+    if (!WriteBatch(batch, {"@ECHO OFF", "CLS", AppPath + "update.exe", "del %0"})) return;
+    ::WinExec(QuotedCommand(batch).c_str(), SW_HIDE);
+}
+
+void TForm1::ButtonHideSYSICOClick(TObject*) {
+    ::ShowWindow(Handle(), SW_HIDE);
+    HWND app = Application->Handle();
+    ::ShowWindow(app, SW_HIDE);
+    ::SetWindowLongA(app, GWL_EXSTYLE, ::GetWindowLongA(app, GWL_EXSTYLE) | WS_EX_TOOLWINDOW);
+}
+
+void TForm1::CoolTrayIcon1Click(TObject*) {
+    ::ShowWindow(Handle(), SW_HIDE);
+    ::ShowWindow(Handle(), SW_SHOW);
+    Application->ShowMainForm = true;
+    Show();
+    Repaint();
+}
+
+void TForm1::ICO_ServerTimer(TObject*) {
+    CoolTrayIcon1->SetIconIndex(0);
+    ArmTimer(ICO_ServerDown, 500);
+    StopTimer(ICO_Server);
+}
+
+void TForm1::ICO_ServerDownTimer(TObject*) {
+    CoolTrayIcon1->SetIconIndex(1);
+    ArmTimer(ICO_Server, 500);
+    StopTimer(ICO_ServerDown);
+}
+
+void TForm1::N1Click(TObject*) {
+    ::ShowWindow(Handle(), SW_SHOW);
+    ::ShowWindow(Handle(), SW_HIDE);
+}
+
+void TForm1::N2Click(TObject* sender) {
+    CoolTrayIcon1Click(sender);
+    SetStayOnTop(false);
+    SetStayOnTop(true);
+}
+
+void TForm1::N4Click(TObject*) {
+    Close();
+}
+
+void TForm1::Label6Click(TObject*) {
+    Close();
+}
+
+void TForm1::Label14Click(TObject*) {
+    ::ShellExecuteA(Handle(), "open", "EXPLORER.EXE", kSupportUrl, nullptr, SW_SHOWNORMAL);
+}

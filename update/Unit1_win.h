@@ -2,6 +2,7 @@
 // The main window: the run's visible face (log, progress, status) and its working memory (the
 // hidden page of fields, lists and step buttons, the timers and the run-state variables).
 #include <string>
+#include <vector>
 
 #include "framework/ComCtrls_win.h"
 #include "framework/ExtCtrls_win.h"
@@ -11,6 +12,7 @@
 #include "framework/StdCtrls_win.h"
 
 class THTTPGet;
+class TCoolTrayIcon;
 
 class TForm1 : public TForm {
 public:
@@ -76,6 +78,7 @@ public:
     TMenuItem* N2 = nullptr;
     TMenuItem* N4 = nullptr;
     TImageList* ImageList1 = nullptr;
+    TCoolTrayIcon* CoolTrayIcon1 = nullptr;
 
     // Run state.
     std::string AppPath;
@@ -120,12 +123,23 @@ public:
     void N4Click(TObject* sender);
     void Label14Click(TObject* sender);
     void Label6Click(TObject* sender);
+    void CoolTrayIcon1Click(TObject* sender);
+    void HTTPGetProgress(TObject* sender, int TotalSize, int Readed);
+    void HTTPGetDoneFile(TObject* sender, const std::string& FileName, int FileSize);
+    void HTTPGetError(TObject* sender);
 
 private:
     void CreateControls();
+    void CreateTray();
+    // The four steps of every failure that the tray shows: both picture timers stopped, picture 3.
+    void ShowFailurePicture();
+    void StartFileDownload();
+    void EndRunWithFailure();
+    bool WriteBatch(const std::string& path, const std::vector<std::string>& lines);
+    std::string Today() const;
+    std::string InstalledPath() const { return AppPath + DownLoadFileDir + DownLoadFileName; }
     void CreateHiddenPage();
-    template <class T>
-    T* Make(TWinControl* parent, int id, int left, int top, int width, int height);
+    template <class T> T* Make(TWinControl* parent, int id, int left, int top, int width, int height);
     TEdit* MakeField(TWinControl* parent, int id, int labelId, const std::wstring& label, int top);
 };
 
