@@ -6,6 +6,8 @@
 #   UPDATER_TEST_HTTP_ROOT  the folder it serves (a fresh one unless --root is given); tests put
 #                           the files they fetch there
 #   UPDATER_TEST_HTTP_LOG   its access log: request line with query, status, bytes, Range header
+#   UPDATER_TEST_FAULT      http://127.0.0.1:PORT/  (tests/support/faultserver.py, modes by path)
+#   UPDATER_TEST_FAULT_LOG  its request log: request line, tab, Range header or "-"
 # A COMMAND ending in .exe runs under Wine (tests/support/wine-run.sh); without a DISPLAY the
 # command runs under xvfb-run. The command's exit status is passed through.
 #
@@ -61,7 +63,27 @@ start_http() {
     return 1
 }
 
+start_fault() {
+    local portfile="$work/fault.port" pid i=0
+    python3 "$here/faultserver.py" --port-file "$portfile" --log "$work/fault.log" --lifetime 3600 \
+        >"$work/fault.out" 2>&1 &
+    pid=$!
+    at_exit "kill $pid 2>/dev/null; wait $pid 2>/dev/null"
+    while [ ! -s "$portfile" ] && [ $i -lt 100 ] && kill -0 "$pid" 2>/dev/null; do
+        sleep 0.1
+        i=$((i + 1))
+    done
+    if [ ! -s "$portfile" ]; then
+        echo "with-servers.sh: the fault server did not start:" >&2
+        cat "$work/fault.out" >&2
+        return 1
+    fi
+    export UPDATER_TEST_FAULT="http://127.0.0.1:$(cat "$portfile")/"
+    export UPDATER_TEST_FAULT_LOG="$work/fault.log"
+}
+
 start_http || exit 1
+start_fault || exit 1
 
 if [[ "$1" == *.exe ]]; then
     set -- "$here/wine-run.sh" "$@"
