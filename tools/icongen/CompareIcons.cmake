@@ -1,0 +1,13 @@
+# Regenerates the icons into OUT and compares each with the committed one, byte for byte.
+file(REMOVE_RECURSE ${OUT})
+file(MAKE_DIRECTORY ${OUT})
+execute_process(COMMAND ${ICONGEN} ${OUT} RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "icongen failed: ${rc}")
+endif()
+foreach(name app.ico tray0.ico tray1.ico tray2.ico)
+  execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files ${OUT}/${name} ${EXPECTED}/${name} RESULT_VARIABLE diff)
+  if(NOT diff EQUAL 0)
+    message(FATAL_ERROR "${name} differs from the committed icon; run icongen ${EXPECTED} and look at the result")
+  endif()
+endforeach()
