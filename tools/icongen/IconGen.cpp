@@ -130,7 +130,7 @@ std::uint8_t ToByte(double v) {
 
 Image DrawTrayPicture(Badge badge, int size) {
     const std::vector<Shape> scene = Scene(badge, size);
-    const int samples = 8; // per axis
+    const int samples = size <= 48 ? 8 : 4; // per axis; large pictures need fewer
     const double unit = kGrid / size;
     Image img;
     img.size = size;
