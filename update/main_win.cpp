@@ -3,6 +3,8 @@
 
 #include "framework/Application_win.h"
 #include "framework/Handle_win.h"
+#include "skin/ImgUtil_win.h"
+#include "skin/SkinRead_win.h"
 #include "update/Unit1_win.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
@@ -12,6 +14,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     if (::GetLastError() == ERROR_ALREADY_EXISTS) return 0;
 
     try {
+        // The skin engine's platform links: system colours and the reader's one message.
+        UsePlatformSysColours();
+        InstallSkinReaderMessageBox();
         TApplication app;
         app.Initialize();
         app.SetTitle(L"Quenbry更新程序");
