@@ -71,9 +71,11 @@ bool KillProcessByName(const std::string& ExeName) {
     if (!snapshot) return false;
     ProcessEntryA entry{};
     entry.dwSize = sizeof(entry);
+    // A list entry named like the updater itself must not end the run that is replacing files.
+    const DWORD self = ::GetCurrentProcessId();
     for (BOOL more = api.first(snapshot.get(), &entry); more; more = api.next(snapshot.get(), &entry)) {
         const std::string exeFile(entry.szExeFile, strnlen(entry.szExeFile, sizeof(entry.szExeFile)));
-        if (ProcessNameMatches(exeFile, ExeName, SystemCodePageLeadByte)) {
+        if (entry.th32ProcessID != self && ProcessNameMatches(exeFile, ExeName, SystemCodePageLeadByte)) {
             unique_handle process(::OpenProcess(PROCESS_TERMINATE, FALSE, entry.th32ProcessID));
             result = process && ::TerminateProcess(process.get(), 0);
         }

@@ -136,3 +136,14 @@ TEST(SetTokenPrivilege, InvalidTokenIsFalse) {
 }
 
 } // namespace
+
+// The updater may be told to replace a file named like itself; ending its own process would end
+// the run half-way.
+TEST(KillProcessByName, NeverEndsTheCallingProcess) {
+    char path[MAX_PATH] = {};
+    ::GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string self(path);
+    std::string name = self.substr(self.find_last_of("\\/") + 1);
+    EXPECT_FALSE(KillProcessByName(name));
+    SUCCEED() << "still running";
+}
