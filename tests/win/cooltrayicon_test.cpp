@@ -14,6 +14,7 @@
 #include "framework/Menus_win.h"
 #include "framework/Text_win.h"
 #include "system/CoolTrayIcon_win.h"
+#include "system/Unit_RefreshTrayIcon_win.h"
 
 namespace {
 
@@ -348,6 +349,42 @@ TEST_F(CoolTrayIconTest, DestroyingTheLastIconRemovesEntryAndHandlerWindow) {
     delete second;
     EXPECT_EQ(FindHandlerWindow(), nullptr);
     EXPECT_EQ(TrayIconHandler(), nullptr);
+}
+
+// The sweep moves the pointer over every inner pixel of the window it is given.
+LRESULT CALLBACK CountMoves(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_MOUSEMOVE) {
+        auto* moves = reinterpret_cast<std::vector<LPARAM>*>(::GetWindowLongPtrW(wnd, GWLP_USERDATA));
+        if (moves) moves->push_back(lParam);
+        return 0;
+    }
+    return ::DefWindowProcW(wnd, msg, wParam, lParam);
+}
+
+TEST(RefreshTrayIconWin, SweepSendsAMoveForEveryInnerPixel) {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = &CountMoves;
+    wc.hInstance = ::GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"SweepTarget";
+    ::RegisterClassW(&wc);
+    HWND wnd = ::CreateWindowExW(0, L"SweepTarget", L"", WS_POPUP, 0, 0, 30, 20, nullptr, nullptr,
+                                 wc.hInstance, nullptr);
+    ASSERT_NE(wnd, nullptr);
+    std::vector<LPARAM> moves;
+    ::SetWindowLongPtrW(wnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&moves));
+    EXPECT_EQ(SweepTrayWindow(wnd), 29 * 19);
+    ASSERT_EQ(moves.size(), 29u * 19u);
+    EXPECT_EQ(moves.front(), MAKELPARAM(1, 1));
+    EXPECT_EQ(moves[1], MAKELPARAM(1, 2));
+    EXPECT_EQ(moves.back(), MAKELPARAM(29, 19));
+    ::DestroyWindow(wnd);
+    EXPECT_EQ(SweepTrayWindow(wnd), 0) << "a window that is gone is not swept";
+}
+
+TEST(RefreshTrayIconWin, RunsToTheEndOnThisSystem) {
+    DWORD start = ::GetTickCount();
+    RefreshTrayIcon();
+    EXPECT_LT(::GetTickCount() - start, 60000u);
 }
 
 } // namespace
