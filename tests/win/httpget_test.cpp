@@ -491,4 +491,19 @@ TEST_F(HTTPGetTest, DefaultsAndPropertiesReachTheServer) {
     EXPECT_EQ(lines[0].rfind("POST /files/data700?", 0), 0u) << lines[0];
 }
 
+TEST_F(HTTPGetTest, TargetThatCannotBeCreatedIsAnErrorNotASuccess) {
+    REQUIRE_FAULT_SERVER();
+    // The Content-Length query has succeeded by the time the file is opened; failing to open it
+    // must still end as an error.
+    auto ev = std::make_shared<Events>();
+    THTTPGet get(nullptr);
+    get.FileName = dir_ + "no such folder\\a.bin";
+    get.URL = Url("files/data1000");
+    Connect(get, ev);
+    get.StartDownload();
+    ASSERT_TRUE(PumpUntil([&] { return ev->finished(); }));
+    EXPECT_EQ(ev->done, 0);
+    EXPECT_EQ(ev->errors, 1);
+}
+
 } // namespace

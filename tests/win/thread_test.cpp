@@ -214,10 +214,6 @@ TEST(Thread, SynchronizeOnTheWindowThreadRunsDirectly) {
     TThread::DoneWindowThread();
 }
 
-} // namespace
-
-namespace {
-
 TEST(Thread, WaitForLeavesAPendingQuitMessageToTheCallersLoop) {
     LambdaThread t([](LambdaThread& self) {
         for (int i = 0; i < 3; ++i)
