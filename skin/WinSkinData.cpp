@@ -398,8 +398,8 @@ std::string TSkinData::SkinStore() const {
 
 bool TSkinData::ReadSkinStream(const std::uint8_t* data, std::size_t size) {
     if (size < 4) return false;
-    std::int32_t count;
-    std::memcpy(&count, data, 4);
+    const std::int32_t count = std::int32_t(std::uint32_t(data[0]) | std::uint32_t(data[1]) << 8 |
+                                            std::uint32_t(data[2]) << 16 | std::uint32_t(data[3]) << 24);
     if (count <= 0) return true;
     if (std::size_t(count) > size - 4) return false;
     stored_.assign(data + 4, data + 4 + count);
@@ -408,10 +408,12 @@ bool TSkinData::ReadSkinStream(const std::uint8_t* data, std::size_t size) {
 }
 
 std::vector<std::uint8_t> TSkinData::WriteSkinStream() const {
-    const std::int32_t count = std::int32_t(std::min<std::size_t>(stored_.size(), 0x7FFFFFFF));
-    std::vector<std::uint8_t> out(4);
-    std::memcpy(out.data(), &count, 4);
-    if (count > 0) out.insert(out.end(), stored_.begin(), stored_.begin() + count);
+    const std::uint32_t count = std::uint32_t(std::min<std::size_t>(stored_.size(), 0x7FFFFFFF));
+    std::vector<std::uint8_t> out;
+    out.reserve(4 + count);
+    for (int shift = 0; shift < 32; shift += 8)
+        out.push_back(std::uint8_t(count >> shift));
+    out.insert(out.end(), stored_.begin(), stored_.begin() + std::ptrdiff_t(count));
     return out;
 }
 
