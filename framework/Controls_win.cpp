@@ -159,9 +159,26 @@ bool TWinControl::WndProc(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& resul
         if (child && child != this) return child->HandleCtlColor(msg, reinterpret_cast<HDC>(wParam), result);
         return false;
     }
+    case WM_DRAWITEM: {
+        auto* item = reinterpret_cast<DRAWITEMSTRUCT*>(lParam);
+        TWinControl* child = item ? FindControl(item->hwndItem) : nullptr;
+        if (child && child != this) return child->HandleDrawItem(item, result);
+        return false;
+    }
     default:
         return false;
     }
+}
+
+bool TWinControl::HandleDrawItem(DRAWITEMSTRUCT*, LRESULT&) {
+    return false;
+}
+
+HFONT TWinControl::EffectiveFont() const {
+    if (font_) return font_;
+    for (const TWinControl* p = parent_; p; p = p->parent_)
+        if (p->font_) return p->font_;
+    return nullptr;
 }
 
 bool TWinControl::HandleCommand(WORD, LRESULT&) {

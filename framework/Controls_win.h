@@ -83,6 +83,7 @@ protected:
     virtual bool HandleCommand(WORD code, LRESULT& result);
     virtual bool HandleNotify(NMHDR* header, LRESULT& result);
     virtual bool HandleCtlColor(UINT msg, HDC dc, LRESULT& result);
+    virtual bool HandleDrawItem(DRAWITEMSTRUCT* item, LRESULT& result);
 
     virtual HWND ParentHandle();
     void AttachHandle(HWND wnd);
@@ -99,6 +100,8 @@ protected:
     bool visible_ = true;
     bool enabled_ = true;
     HFONT font_ = nullptr;
+    // The font the window shows: its own or the nearest parent's.
+    HFONT EffectiveFont() const;
 
 private:
     friend LRESULT CALLBACK FrameworkWindowProc(HWND, UINT, WPARAM, LPARAM);

@@ -1,5 +1,6 @@
 #include "framework/StdCtrls_win.h"
 
+#include "framework/Handle_win.h"
 #include "framework/Text_win.h"
 
 void TButton::CreateParams(TCreateParams& params) {
@@ -34,7 +35,31 @@ bool TGroupBox::WndProc(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result)
 
 void TLabel::CreateParams(TCreateParams& params) {
     params.className = L"Static";
-    params.style |= SS_LEFT | SS_NOTIFY | SS_NOPREFIX;
+    params.style |= SS_NOTIFY | SS_NOPREFIX | (cellWidth_ > 0 ? SS_OWNERDRAW : SS_LEFT);
+}
+
+bool TLabel::HandleDrawItem(DRAWITEMSTRUCT* item, LRESULT& result) {
+    HDC dc = item->hDC;
+    ::FillRect(dc, &item->rcItem, ::GetSysColorBrush(COLOR_BTNFACE));
+    ScopedSelectObject font(dc, EffectiveFont());
+    ::SetBkMode(dc, TRANSPARENT);
+    ::SetTextColor(dc, textColour_ != CLR_INVALID ? textColour_ : ::GetSysColor(COLOR_WINDOWTEXT));
+    std::wstring text = Caption();
+    // Centred in the label's height: some CJK fonts draw above their nominal cell.
+    TEXTMETRICW metrics{};
+    ::GetTextMetricsW(dc, &metrics);
+    int height = item->rcItem.bottom - item->rcItem.top;
+    int y = item->rcItem.top + (height - metrics.tmHeight) / 2;
+    int x = item->rcItem.left;
+    for (wchar_t c : text) {
+        // Characters of the ASCII range and the half-width forms take one cell, others two.
+        bool half = c < 0x1100 || (c >= 0xFF61 && c <= 0xFFDC);
+        int advance = half ? cellWidth_ : 2 * cellWidth_;
+        if (c != L' ') ::TextOutW(dc, x, y, &c, 1);
+        x += advance;
+    }
+    result = TRUE;
+    return true;
 }
 
 bool TLabel::HandleCommand(WORD code, LRESULT& result) {

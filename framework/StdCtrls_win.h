@@ -28,14 +28,19 @@ public:
     using TWinControl::TWinControl;
     void SetTextColor(COLORREF colour) { textColour_ = colour; }
     void SetCursor(LPCWSTR cursorId) { cursor_ = cursorId; }
+    // Lays the caption out on a grid of half-width cells (a wide character takes two), as the
+    // form was designed with, whatever the widths of the font that draws it. 0: plain text.
+    void SetCellWidth(int pixels) { cellWidth_ = pixels; }
     bool WndProc(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
 protected:
     void CreateParams(TCreateParams& params) override;
     bool HandleCommand(WORD code, LRESULT& result) override;
     bool HandleCtlColor(UINT msg, HDC dc, LRESULT& result) override;
+    bool HandleDrawItem(DRAWITEMSTRUCT* item, LRESULT& result) override;
 
 private:
+    int cellWidth_ = 0;
     COLORREF textColour_ = CLR_INVALID;
     LPCWSTR cursor_ = nullptr;
 };

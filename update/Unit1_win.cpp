@@ -149,8 +149,10 @@ void TForm1::CreateControls() {
     MemoUpdateLog = Make<TMemo>(GroupBox1, IDC_MemoUpdateLog, 2, 12, inner, 115);
     MemoUpdateLog->SetFrame(TEditFrame::Bevel);
 
-    Label6 = Make<TLabel>(GroupBox1, IDC_Label6, 8, 136, 270, 14);
+    Label6 = Make<TLabel>(GroupBox1, IDC_Label6, 8, 136, 270, 16);
     Label6->SetCaption(L"需要下载:          KB 已经下载:          KB");
+    // The size fields sit in the gaps of this text: its layout must not depend on the font.
+    Label6->SetCellWidth(6);
     Label6->OnClick = [this](TObject* s) { Label6Click(s); };
 
     Edit_DownLoadSize_B = Make<TEdit>(GroupBox1, IDC_Edit_DownLoadSize_B, 63, 133, 56, 18);
@@ -169,6 +171,7 @@ void TForm1::CreateControls() {
     Label14 = Make<TLabel>(this, IDC_Label14, 168, 216, 216, 13);
     Label14->SetCaption(L"Quenbry quenbry.example 提供技术支持");
     Label14->SetTextColor(RGB(0, 0, 128));
+    Label14->SetCellWidth(6);
     Label14->SetCursor(IDC_HELP);
     Label14->OnClick = [this](TObject* s) { Label14Click(s); };
 
