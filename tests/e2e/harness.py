@@ -317,6 +317,7 @@ class UpdaterRun:
         self._read_pos = 0
         self._partial = b""
         self.gone = False
+        self.gone_time = None  # wall-clock time at which the window was seen destroyed
         self.never_appeared = False
         if watch:
             self.watcher = subprocess.Popen(
@@ -389,6 +390,7 @@ class UpdaterRun:
                 continue
             if d.get("gone"):
                 self.gone = True
+                self.gone_time = d["t"]
             elif d.get("never_appeared"):
                 self.never_appeared = True
             else:
@@ -423,6 +425,14 @@ class UpdaterRun:
                                                           else f"{timeout:.0f} s passed")
                 raise AssertionError(f"waiting for {what}: {state}; {detail}")
             time.sleep(poll)
+
+    def closing_time(self, after=0.0):
+        """Wall-clock time of the first look, after the given time, at which the window was
+        closing: hidden, its controls gone, or destroyed. None if it was not seen closing."""
+        for s in self.snapshots():
+            if s.time > after and (not s.visible or "MemoUpdateLog" not in s.controls):
+                return s.time
+        return self.gone_time if self.gone_time and self.gone_time > after else None
 
     def wait_window(self, timeout=None):
         """The first snapshot of the fully built window."""

@@ -97,5 +97,180 @@ class FullRun(DownloadCase):
         self.assertIn("zip.exe", ran[0].lower())
 
 
+
+class SizeMismatch(DownloadCase):
+    def test_served_size_differs_from_the_list(self):
+        first = content(2000, seed=4)
+        self.make_site(["first.bin|2000|", "bad.bin|3100|", "third.bin|1000|"],
+                       {"first.bin": first, "bad.bin": content(3000, seed=5), "third.bin": content(1000)})
+        install = self.make_install()
+        install.write_config(config(self.nginx.url))
+
+        run, code, ended = self.run_to_end(install)
+        lines = final_log(run)
+        self.assertEqual(lines[-4:], ["-->bad.bin校验失败.", "网上大小:bad.bin 3100", "本地大小:bad.bin 3000", BUSY])
+        self.assertIn("-->first.bin校验成功. ", lines)
+        self.assert_failed_run(run, code, ended)
+        # What was installed before the failure stays; the rest of the list is not fetched.
+        self.assertEqual(read(install.file("first.bin")), first)
+        self.assertFalse(os.path.exists(install.file("bad.bin")))
+        self.assertEqual([r.name for r in file_requests(self.nginx)], ["first.bin", "bad.bin"])
+        self.assertFalse(os.path.exists(install.file("Update")), tree(install.path))
+
+
+class RunningProcesses(DownloadCase):
+    def test_process_of_a_replaced_file_is_ended_and_a_missing_file_ends_none(self):
+        new_tool = content(5000, seed=6)
+        helper_data = content(1500, seed=7)
+        self.make_site(["helper.exe|1500|", "tool.exe|5000|"], {"helper.exe": helper_data, "tool.exe": new_tool})
+        install = self.make_install()
+        install.write_config(config(self.nginx.url))
+        # tool.exe is installed (with another size) and running; helper.exe is not installed here
+        # but a program of that name runs elsewhere.
+        shutil.copyfile(sleeper_path(), install.file("tool.exe"))
+        elsewhere = os.path.join(self.work, "elsewhere")
+        os.makedirs(elsewhere)
+        shutil.copyfile(sleeper_path(), os.path.join(elsewhere, "helper.exe"))
+        tool = wine_popen([install.file("tool.exe"), "40"], cwd=install.path)
+        helper = wine_popen([os.path.join(elsewhere, "helper.exe"), "40"], cwd=elsewhere)
+        try:
+            time.sleep(slow(2))
+            self.assertIsNone(tool.poll(), "the sleeper did not start")
+            run, code, ended = self.run_to_end(install)
+            self.assertEqual(code, 0)
+            lines = final_log(run)
+            self.assertIn("helper.exe正在下载...", lines)
+            self.assertIn("tool.exe正在更新...", lines)
+            self.assertEqual(lines[-1], SUCCESS, lines)
+
+            # Ended by the updater (exit code 0), not by itself (it ends with 7 after 40 s).
+            self.assertEqual(tool.wait(slow(10)), 0)
+            self.assertEqual(read(install.file("tool.exe")), new_tool)
+            self.assertIsNone(helper.poll(), "a file that was merely missing ended a process")
+            self.assertEqual(read(install.file("helper.exe")), helper_data)
+        finally:
+            for p in (tool, helper):
+                if p.poll() is None:
+                    p.kill()
+                    p.wait(10)
+
+
+class Resume(DownloadCase):
+    def test_partial_download_with_stamp_asks_only_for_the_missing_bytes(self):
+        size, have = 100000, 40000
+        data = content(size, seed=8)
+        self.make_site(["resume.bin|100000|"], {"resume.bin": data})
+        install = self.make_install()
+        install.write_config(config(self.nginx.url))
+        stamp = last_modified(self.nginx.url + "resume.bin")
+        install.add_file("Update/resume.bin", data[:have])
+        install.add_file("Update/resume.bin.log", (stamp + "\r\n").encode("ascii"))
+
+        run, code, ended = self.run_to_end(install)
+        self.assertEqual(code, 0)
+        self.assertEqual(final_log(run)[-1], SUCCESS, final_log(run))
+        self.assertEqual(read(install.file("resume.bin")), data)
+
+        ranged = [r for r in file_requests(self.nginx) if r.range]
+        self.assertEqual(len(ranged), 1, file_requests(self.nginx))
+        r = ranged[0]
+        self.assertEqual((r.name, r.range, r.status, r.bytes_sent), ("resume.bin", f"bytes={have}-{size}", 206,
+                                                                     size - have))
+
+
+class DroppedConnection(DownloadCase):
+    def test_connection_dropped_mid_file_ends_the_run_as_a_failure(self):
+        fault = FaultServer(os.path.join(self.work, "fault")).start()
+        self.addCleanup(fault.stop)
+        self.make_site(["data10000.bin|10000|", "data2000.bin|2000|"], servers=[fault.url("drop/3000/")])
+        install = self.make_install()
+        install.write_config(config(self.nginx.url))
+
+        run, code, ended = self.run_to_end(install)
+        lines = final_log(run)
+        self.assertIn("data10000.bin正在下载...", lines)
+        self.assertNotIn("-->data10000.bin校验成功. ", lines)
+        self.assert_failed_run(run, code, ended)
+        self.assertFalse(os.path.exists(install.file("data10000.bin")), tree(install.path))
+        self.assertFalse(os.path.exists(install.file("data2000.bin")), tree(install.path))
+        self.assertFalse(os.path.exists(install.file("Update")), tree(install.path))
+        requested = [line for line, _ in fault.requests()]
+        self.assertTrue(requested and all("data10000.bin" in line for line in requested), requested)
+
+
+class Progress(DownloadCase):
+    def test_fields_and_bar_follow_a_slow_transfer(self):
+        fault = FaultServer(os.path.join(self.work, "fault")).start()
+        self.addCleanup(fault.stop)
+        self.make_site(["data5000.bin|5000|"], servers=[fault.url("slow/700/")])
+        install = self.make_install()
+        install.write_config(config(self.nginx.url))
+
+        run = self.start(install, watch_ms=100)
+        run.wait_exit(slow(90))
+        self.assertEqual(final_log(run)[-1], SUCCESS, final_log(run))
+        self.assertEqual(read(install.file("data5000.bin")), fault_pattern(5000))
+
+        during = [s for s in run.snapshots() if "DownLoadProgressBar" in s.controls
+                  and s.field("Edit_DownLoadSize_B") and s.control("DownLoadProgressBar")["position"] > 0]
+        self.assertTrue(during, "no snapshot during the transfer")
+        received = []
+        for s in during:
+            bar = s.control("DownLoadProgressBar")
+            self.assertEqual(s.field("Edit_DownLoadSize_B"), "4")
+            self.assertEqual(bar["range"][1], 5000)
+            # The probe reads one control after the other: allow one report between two reads.
+            self.assertLessEqual(abs(bar["position"] // 1024 - int(s.field("Edit_DownLoadSize_A"))), 1,
+                                 (bar, s.field("Edit_DownLoadSize_A")))
+            received.append(int(s.field("Edit_DownLoadSize_A")))
+        self.assertEqual(received, sorted(received), "the received size went backwards")
+        self.assertTrue(any(s.field("Edit_DownLoadSize_A") == "2" and 2048 <= s.control("DownLoadProgressBar")[
+            "position"] < 3072 for s in during), [(s.field("Edit_DownLoadSize_A"),
+                                                   s.control("DownLoadProgressBar")["position"]) for s in during])
+        last = [s for s in run.snapshots() if "Edit_DownLoadSize_A" in s.controls][-1]
+        self.assertEqual((last.field("Edit_DownLoadSize_A"), last.field("Edit_DownLoadSize_B")), ("4", "4"))
+        self.assertEqual(last.control("DownLoadProgressBar")["position"], 0)
+
+
+class RefusedLines(DownloadCase):
+    """A list line that would write outside the program folder, or that cannot be read, ends the
+    run as a failure before anything is fetched."""
+
+    def check_refused(self, line, reason):
+        self.make_site([line, "good.txt|4|"], {"evil.txt": b"evil", "good.txt": b"good"})
+        install = self.make_install()
+        install.write_config(config(self.nginx.url))
+
+        run, code, ended = self.run_to_end(install)
+        lines = final_log(run)
+        self.assertEqual(lines[-3:], ["-->更新列表有误: " + line, "-->" + reason, BUSY])
+        self.assert_failed_run(run, code, ended)
+        self.assertEqual(file_requests(self.nginx), [])
+        outside = [p for p in (os.path.join(self.work, "evil.txt"), os.path.join(self.work, "evil"),
+                               os.path.join(os.environ.get("WINEPREFIX", ""), "drive_c", "evil.txt"))
+                   if os.path.exists(p)]
+        self.assertEqual(outside, [])
+        self.assertEqual(sorted(os.listdir(self.work)), ["client", "nginx-0", "site"] + sorted(
+            f for f in os.listdir(self.work) if f.startswith("client-run")))
+        self.assertFalse(os.path.exists(install.file("good.txt")))
+
+    def test_name_stepping_out(self):
+        self.check_refused("..\\evil.txt|4|", "文件名含有路径")
+
+    def test_name_with_a_path_separator(self):
+        self.check_refused("sub\\evil.txt|4|", "文件名含有路径")
+
+    def test_directory_stepping_out(self):
+        self.check_refused("evil.txt|4|..\\", "目录不在程序目录之内")
+
+    def test_directory_on_a_drive(self):
+        self.check_refused("evil.txt|4|c:\\", "目录不在程序目录之内")
+
+    def test_two_fields(self):
+        self.check_refused("evil.txt|4", "字段不足三个")
+
+    def test_size_not_a_number(self):
+        self.check_refused("evil.txt|12x|", "文件大小不是整数")
+
 if __name__ == "__main__":
     unittest.main()
