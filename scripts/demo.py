@@ -84,8 +84,8 @@ def last_snapshot(watch_file):
                     d = json.loads(line.decode("utf-8"))
                 except ValueError:
                     continue
-                if "controls" in d:
-                    snap = d
+                if any(c.get("name") == "MemoUpdateLog" for c in d.get("controls", [])):
+                    snap = d  # the last look at the whole window, not one taken as it closed
     except FileNotFoundError:
         pass
     return harness.Snapshot(snap) if snap else None
@@ -111,7 +111,7 @@ def end_updater(client, env):
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--timeout", type=float, default=120, help="longest wait for the updater to end")
-    parser.add_argument("--second-shot", type=float, default=10, help="seconds after the window appeared, for the 2nd screenshot")
+    parser.add_argument("--second-shot", type=float, default=7, help="seconds after the window appeared, for the 2nd screenshot")
     args = parser.parse_args()
 
     port = free_port()

@@ -8,12 +8,16 @@ case (the updater asks for the lower-case name; the web server's file system is 
 The directory goes into the update list, which tells the updater where to install the file.
 
 Written beside the files, in the ANSI code page of a Chinese Windows (GBK) with CR LF line ends:
-  UpdateList.txt  one line per file: name|size|dir   (dir empty or "sub\\", "a\\b\\")
-  ServerUrl.txt   the update servers' base URLs, one per line (each ends in "/")
+  updatelist.txt  one line per file: name|size|dir   (dir empty or "sub\\", "a\\b\\")
+  serverurl.txt   the update servers' base URLs, one per line (each ends in "/")
+The lists' names are those configured as UpdateFileList and ServerUrlFileName (by default
+UpdateList.txt and ServerUrl.txt), in lower case like every other file: the updater lower-cases
+every configured value and asks the server for that name.
 
 Usage:
   publish.py RELEASE_DIR [SITE_DIR] --server http://127.0.0.1:8080/ [--server ...]
              [--thousands] [--exclude NAME ...] [--no-server-list]
+             [--list-name UpdateList.txt] [--server-list-name ServerUrl.txt]
 SITE_DIR defaults to RELEASE_DIR (then the release folder must be flat already).
 """
 
@@ -35,10 +39,10 @@ def _size_text(size, thousands):
     return f"{size:,}" if thousands else str(size)
 
 
-def collect(release_dir, exclude=()):
+def collect(release_dir, exclude=(), list_names=(UPDATE_LIST, SERVER_LIST)):
     """Returns [(relative dir with trailing backslash or "", name, full path)], sorted: top-level
     files first, then each sub-folder's files, by name."""
-    skipped = {UPDATE_LIST.lower(), SERVER_LIST.lower()} | {e.lower() for e in exclude}
+    skipped = {n.lower() for n in list_names} | {e.lower() for e in exclude}
     entries = []
     for root, dirs, files in os.walk(release_dir):
         dirs.sort()
@@ -68,7 +72,8 @@ def write_list(path, lines):
         f.write(encoded)
 
 
-def publish(release_dir, site_dir=None, servers=(), thousands=False, exclude=(), server_list=True):
+def publish(release_dir, site_dir=None, servers=(), thousands=False, exclude=(), server_list=True,
+            list_name=UPDATE_LIST, server_list_name=SERVER_LIST):
     """Publishes release_dir into site_dir; returns the update list's lines."""
     release_dir = os.path.abspath(release_dir)
     site_dir = os.path.abspath(site_dir or release_dir)
@@ -77,7 +82,7 @@ def publish(release_dir, site_dir=None, servers=(), thousands=False, exclude=(),
     for url in servers:
         if not (url.startswith("http://") and url.endswith("/") and "/" in url[len("http://"):]):
             raise PublishError(f"server URL {url!r} must start with http:// and end in /")
-    entries = collect(release_dir, exclude)
+    entries = collect(release_dir, exclude, (list_name, server_list_name))
     in_place = os.path.samefile(release_dir, site_dir) if os.path.isdir(site_dir) else False
     os.makedirs(site_dir, exist_ok=True)
 
@@ -96,9 +101,14 @@ def publish(release_dir, site_dir=None, servers=(), thousands=False, exclude=(),
         shutil.copyfile(path, target)
 
     lines = update_list_lines(entries, thousands)
-    write_list(os.path.join(site_dir, UPDATE_LIST), lines)
+    for stale in (UPDATE_LIST, SERVER_LIST, list_name, server_list_name):
+        # Earlier publications under other letter cases would be served no more.
+        path = os.path.join(site_dir, stale)
+        if stale != stale.lower() and os.path.isfile(path) and not in_place:
+            os.remove(path)
+    write_list(os.path.join(site_dir, list_name.lower()), lines)
     if server_list:
-        write_list(os.path.join(site_dir, SERVER_LIST), list(servers))
+        write_list(os.path.join(site_dir, server_list_name.lower()), list(servers))
     return lines
 
 
@@ -109,13 +119,16 @@ def main(argv=None):
     parser.add_argument("--server", action="append", default=[], help="update server base URL (repeatable)")
     parser.add_argument("--thousands", action="store_true", help="write sizes with thousands separators")
     parser.add_argument("--exclude", action="append", default=[], help="file name to leave out (repeatable)")
-    parser.add_argument("--no-server-list", action="store_true", help=f"do not write {SERVER_LIST}")
+    parser.add_argument("--no-server-list", action="store_true", help="do not write the server list")
+    parser.add_argument("--list-name", default=UPDATE_LIST, help="configured UpdateFileList (default %(default)s)")
+    parser.add_argument("--server-list-name", default=SERVER_LIST,
+                        help="configured ServerUrlFileName (default %(default)s)")
     args = parser.parse_args(argv)
     if not args.server and not args.no_server_list:
         parser.error("give at least one --server, or --no-server-list")
     try:
         lines = publish(args.release_dir, args.site_dir, args.server, args.thousands, args.exclude,
-                        not args.no_server_list)
+                        not args.no_server_list, args.list_name, args.server_list_name)
     except (PublishError, OSError) as e:
         print(f"publish.py: {e}", file=sys.stderr)
         return 1

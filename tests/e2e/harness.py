@@ -225,10 +225,11 @@ class Snapshot:
         return self.control(name).get("items")
 
     def status_text(self):
-        return self.field("StatusBar")
+        return self.controls.get("StatusBar", {}).get("text")
 
     def log_lines(self):
-        text = self.field("MemoUpdateLog") or ""
+        """The log's lines; empty while (or once) the log control does not exist."""
+        text = self.controls.get("MemoUpdateLog", {}).get("text") or ""
         lines = text.split("\r\n")
         return lines[:-1] if lines and lines[-1] == "" else lines
 

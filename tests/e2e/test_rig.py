@@ -37,12 +37,13 @@ class Publisher(unittest.TestCase):
         site = os.path.join(self.dir, "site")
         lines = publish.publish(self.release, site, ["http://127.0.0.1:1/", "http://127.0.0.2:2/x/"])
         self.assertEqual(lines, ["Client.EXE|1234567|", "資料.dat|3|Plugins\\"])
-        self.assertEqual(self.read(os.path.join(site, "UpdateList.txt")),
+        self.assertEqual(self.read(os.path.join(site, "updatelist.txt")),
                          "Client.EXE|1234567|\r\n資料.dat|3|Plugins\\\r\n".encode("gbk"))
-        self.assertEqual(self.read(os.path.join(site, "ServerUrl.txt")),
+        self.assertEqual(self.read(os.path.join(site, "serverurl.txt")),
                          b"http://127.0.0.1:1/\r\nhttp://127.0.0.2:2/x/\r\n")
-        self.assertEqual(sorted(os.listdir(site)), sorted(["client.exe", "資料.dat", "UpdateList.txt",
-                                                           "ServerUrl.txt"]))
+        # Lower case throughout: the updater asks for every configured name in lower case.
+        self.assertEqual(sorted(os.listdir(site)), sorted(["client.exe", "資料.dat", "updatelist.txt",
+                                                           "serverurl.txt"]))
         self.assertEqual(os.path.getsize(os.path.join(site, "client.exe")), 1234567)
 
     def test_thousands_separators_and_exclusions(self):
@@ -50,6 +51,16 @@ class Publisher(unittest.TestCase):
         lines = publish.publish(self.release, site, ["http://127.0.0.1:1/"], thousands=True,
                                 exclude=["plugins\\資料.dat"])
         self.assertEqual(lines, ["Client.EXE|1,234,567|"])
+
+    def test_lists_take_the_configured_names_in_lower_case(self):
+        site = os.path.join(self.dir, "site")
+        with open(os.path.join(self.release, "Files.LST"), "wb") as f:
+            f.write(b"old list")
+        lines = publish.publish(self.release, site, ["http://127.0.0.1:1/"], list_name="Files.LST",
+                                server_list_name="Servers.TXT")
+        self.assertEqual([l.split("|")[0] for l in lines], ["Client.EXE", "UpdateList.txt", "資料.dat"])
+        self.assertTrue(os.path.isfile(os.path.join(site, "files.lst")))
+        self.assertTrue(os.path.isfile(os.path.join(site, "servers.txt")))
 
     def test_refuses_two_files_served_under_one_name(self):
         with open(os.path.join(self.release, "Plugins", "client.exe"), "wb") as f:
@@ -67,7 +78,7 @@ class Publisher(unittest.TestCase):
         p = subprocess.run(["python3", script, self.release, site, "--server", "http://127.0.0.1:9/"],
                            capture_output=True, timeout=60)
         self.assertEqual(p.returncode, 0, p.stderr)
-        self.assertTrue(os.path.isfile(os.path.join(site, "ServerUrl.txt")))
+        self.assertTrue(os.path.isfile(os.path.join(site, "serverurl.txt")))
         p = subprocess.run(["python3", script, self.release], capture_output=True, timeout=60)
         self.assertNotEqual(p.returncode, 0, "no server given and no --no-server-list")
 
