@@ -76,7 +76,8 @@ def listing(folder):
 
 
 def last_snapshot(watch_file):
-    snap = None
+    """The last look at the whole window (not one taken while it was being built or closed)."""
+    best = partial = None
     try:
         with open(watch_file, "rb") as f:
             for line in f:
@@ -84,11 +85,16 @@ def last_snapshot(watch_file):
                     d = json.loads(line.decode("utf-8"))
                 except ValueError:
                     continue
-                if any(c.get("name") == "MemoUpdateLog" for c in d.get("controls", [])):
-                    snap = d  # the last look at the whole window, not one taken as it closed
+                if "controls" not in d:
+                    continue
+                snap = harness.Snapshot(d)
+                if snap.complete():
+                    best = snap
+                elif "MemoUpdateLog" in snap.controls:
+                    partial = snap
     except FileNotFoundError:
         pass
-    return harness.Snapshot(snap) if snap else None
+    return best or partial
 
 
 def end_updater(client, env):
