@@ -43,15 +43,14 @@ public:
 private:
     static constexpr char kClassName[] = "TSkinHintWindow";
 
-    static HFONT Font() {
-        static HFONT font = [] {
+    HFONT Font() {
+        if (!font_) {
             NONCLIENTMETRICSA m{};
             m.cbSize = sizeof(m);
-            return SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof(m), &m, 0)
-                       ? CreateFontIndirectA(&m.lfStatusFont)
-                       : HFONT(GetStockObject(DEFAULT_GUI_FONT));
-        }();
-        return font;
+            if (SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof(m), &m, 0))
+                font_.reset(CreateFontIndirectA(&m.lfStatusFont));
+        }
+        return font_ ? font_.get() : HFONT(GetStockObject(DEFAULT_GUI_FONT));
     }
 
     static void RegisterClassOnce() {
@@ -81,7 +80,7 @@ private:
                     RECT r;
                     GetClientRect(wnd, &r);
                     r.left += 2;
-                    HGDIOBJ old = SelectObject(dc, Font());
+                    HGDIOBJ old = SelectObject(dc, self->Font());
                     SetBkMode(dc, TRANSPARENT);
                     SetTextColor(dc, GetSysColor(COLOR_INFOTEXT));
                     DrawTextA(dc, self->text_.c_str(), int(self->text_.size()), &r,
@@ -99,6 +98,7 @@ private:
     }
 
     unique_hwnd window_;
+    unique_hfont font_;
     std::string text_;
 };
 
