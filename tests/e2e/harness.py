@@ -514,3 +514,41 @@ class E2ETestCase(unittest.TestCase):
 
     def publish_site(self, release_dir, site_dir, servers, **kw):
         return publish.publish(release_dir, site_dir, servers, **kw)
+
+    def make_site(self, files, name="site", extra_servers=(), **publish_kw):
+        """Serves a release on a fresh nginx: files is {relative path: bytes or text}. The server
+        list names this server first, then extra_servers. Returns the running NginxSite; its
+        update-list lines are in .update_list."""
+        release = os.path.join(self.work, name + "-release")
+        site = os.path.join(self.work, name)
+        for rel, data in files.items():
+            p = os.path.join(release, *rel.replace("\\", "/").split("/"))
+            os.makedirs(os.path.dirname(p), exist_ok=True)
+            with open(p, "wb") as f:
+                f.write(data if isinstance(data, bytes) else data.encode(ENCODING))
+        os.makedirs(site, exist_ok=True)
+        server = self.serve(site)
+        server.update_list = publish.publish(release, site, [server.url] + list(extra_servers), **publish_kw)
+        return server
+
+
+def site_config(server_url, **overrides):
+    """A configuration for a visible run against the given main server, with the client program
+    testclient.exe started on close."""
+    values = {
+        "ServerUrl": server_url,
+        "ProcessName": "testclient.exe",
+        "UpdatedRunProcessName": "true",
+        "UpdateVisible": "false",
+        "GoUrl": "",
+        "ServerUrlFileName": "ServerUrl.txt",
+        "ZipFileName": "",
+        "UpdateFileList": "UpdateList.txt",
+    }
+    values.update(overrides)
+    return values
+
+
+def today():
+    """The date query the updater appends: local date as yyyymmdd."""
+    return time.strftime("%Y%m%d")
