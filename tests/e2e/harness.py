@@ -515,7 +515,7 @@ class E2ETestCase(unittest.TestCase):
     def publish_site(self, release_dir, site_dir, servers, **kw):
         return publish.publish(release_dir, site_dir, servers, **kw)
 
-    def make_site(self, files, name="site", extra_servers=(), **publish_kw):
+    def serve_release(self, files, name="site", extra_servers=(), **publish_kw):
         """Serves a release on a fresh nginx: files is {relative path: bytes or text}. The server
         list names this server first, then extra_servers. Returns the running NginxSite; its
         update-list lines are in .update_list."""
