@@ -1,0 +1,214 @@
+// Looks at the notification area and the pop-up windows around it from outside, for the tray
+// scenarios of the end-to-end tests. Prints JSON (UTF-8).
+//
+//   traylook windows                          every top-level window, the notification area's
+//                                             window tree and its screen rectangle
+//   traylook watch <ms> <outfile> <stopfile>  one line every <ms> until <stopfile> exists (or 120 s):
+//                                             visible tool-tip windows (balloons, with their text),
+//                                             visible menus, the notification area windows (Wine's
+//                                             stand-alone tray with its icon windows) and the form
+//
+// It only reads: no window is changed, no process opened.
+#include <windows.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace {
+
+// Wine's own notification area when no X system tray is running: a small top-level window
+// holding one child window per icon.
+constexpr wchar_t kStandaloneTray[] = L"__winex11_standalone_tray";
+
+double UnixNow() {
+    FILETIME ft;
+    GetSystemTimeAsFileTime(&ft);
+    ULARGE_INTEGER t;
+    t.LowPart = ft.dwLowDateTime;
+    t.HighPart = ft.dwHighDateTime;
+    return (static_cast<double>(t.QuadPart) - 116444736000000000.0) / 1e7;
+}
+
+std::string Utf8(const std::wstring& w) {
+    if (w.empty()) return {};
+    int n =
+        WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<size_t>(n), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), out.data(), n, nullptr, nullptr);
+    return out;
+}
+
+std::string Json(const std::wstring& w) {
+    std::string s = Utf8(w);
+    std::string out = "\"";
+    for (unsigned char c : s) {
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += static_cast<char>(c);
+        } else if (c < 0x20) {
+            char buf[8];
+            std::snprintf(buf, sizeof buf, "\\u%04x", c);
+            out += buf;
+        } else {
+            out += static_cast<char>(c);
+        }
+    }
+    return out + "\"";
+}
+
+std::wstring ClassOf(HWND w) {
+    wchar_t buf[256] = {};
+    GetClassNameW(w, buf, 256);
+    return buf;
+}
+
+std::wstring TitleOf(HWND w) {
+    wchar_t buf[512] = {};
+    DWORD_PTR ignored = 0;
+    // Windows of other processes: never wait long for a busy thread.
+    if (!SendMessageTimeoutW(w, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(buf), SMTO_ABORTIFHUNG, 300,
+                             &ignored))
+        return {};
+    return buf;
+}
+
+std::string WindowJson(HWND w, bool withTitle = true) {
+    RECT r{};
+    GetWindowRect(w, &r);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(w, &pid);
+    char head[256];
+    std::snprintf(
+        head, sizeof head, "{\"hwnd\":\"0x%llx\",\"pid\":%lu,\"visible\":%s,\"rect\":[%ld,%ld,%ld,%ld],",
+        static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(w)), static_cast<unsigned long>(pid),
+        IsWindowVisible(w) ? "true" : "false", r.left, r.top, r.right, r.bottom);
+    std::string out = head;
+    out += "\"class\":" + Json(ClassOf(w));
+    if (withTitle) out += ",\"title\":" + Json(TitleOf(w));
+    return out;
+}
+
+std::string TreeJson(HWND w) {
+    std::string out = WindowJson(w) + ",\"children\":[";
+    bool first = true;
+    for (HWND c = GetWindow(w, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+        if (!first) out += ",";
+        first = false;
+        out += TreeJson(c);
+    }
+    return out + "]}";
+}
+
+std::vector<HWND> TopWindows() {
+    std::vector<HWND> out;
+    EnumWindows(
+        [](HWND w, LPARAM p) -> BOOL {
+            reinterpret_cast<std::vector<HWND>*>(p)->push_back(w);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&out));
+    return out;
+}
+
+std::string WindowsReport() {
+    std::string out = "{\"t\":" + std::to_string(UnixNow()) + ",\"tops\":[";
+    bool first = true;
+    for (HWND w : TopWindows()) {
+        if (!first) out += ",";
+        first = false;
+        out += WindowJson(w) + "}";
+    }
+    out += "],\"tray\":";
+    HWND tray = FindWindowW(L"Shell_TrayWnd", nullptr);
+    out += tray ? TreeJson(tray) : std::string("null");
+    out += ",\"standalone\":";
+    HWND standalone = FindWindowW(kStandaloneTray, nullptr);
+    out += standalone ? TreeJson(standalone) : std::string("null");
+    return out + "}";
+}
+
+bool Watched(const std::wstring& cls) {
+    return cls == L"tooltips_class32" || cls == L"#32768" || cls == L"TForm1" || cls == L"Shell_TrayWnd" ||
+           cls == kStandaloneTray;
+}
+
+std::string WatchLine() {
+    std::string out = "{\"t\":" + std::to_string(UnixNow()) + ",\"tops\":[";
+    bool first = true;
+    for (HWND w : TopWindows()) {
+        std::wstring cls = ClassOf(w);
+        if (!Watched(cls)) continue;
+        bool always = cls == L"Shell_TrayWnd" || cls == L"TForm1" || cls == kStandaloneTray;
+        if (!always && !IsWindowVisible(w)) continue;
+        if (!first) out += ",";
+        first = false;
+        if (cls == kStandaloneTray) {
+            out += TreeJson(w);
+            continue;
+        }
+        // Menus answer WM_GETTEXT with nothing useful; skip the round trip.
+        out += WindowJson(w, cls != L"#32768") + "}";
+    }
+    return out + "]}";
+}
+
+bool Exists(const std::wstring& path) {
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// Blank-separated arguments with double quotes (the C runtime's argv would be ANSI).
+std::vector<std::wstring> Arguments() {
+    std::vector<std::wstring> out;
+    const wchar_t* p = GetCommandLineW();
+    while (*p) {
+        while (*p == L' ' || *p == L'\t')
+            ++p;
+        if (!*p) break;
+        std::wstring arg;
+        bool quoted = false;
+        for (; *p && (quoted || (*p != L' ' && *p != L'\t')); ++p) {
+            if (*p == L'"')
+                quoted = !quoted;
+            else
+                arg += *p;
+        }
+        out.push_back(arg);
+    }
+    return out;
+}
+
+} // namespace
+
+int main() {
+    std::vector<std::wstring> argv = Arguments();
+    size_t argc = argv.size();
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: traylook windows | watch <ms> <outfile> <stopfile>\n");
+        return 2;
+    }
+    std::wstring mode = argv[1];
+    if (mode == L"windows") {
+        std::string report = WindowsReport() + "\n";
+        std::fwrite(report.data(), 1, report.size(), stdout);
+        return 0;
+    }
+    if (mode == L"watch" && argc >= 5) {
+        DWORD period = static_cast<DWORD>(_wtoi(argv[2].c_str()));
+        HANDLE out = CreateFileW(argv[3].c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (out == INVALID_HANDLE_VALUE) return 1;
+        ULONGLONG end = GetTickCount64() + 120000;
+        while (!Exists(argv[4].c_str()) && GetTickCount64() < end) {
+            std::string line = WatchLine() + "\n";
+            DWORD written = 0;
+            WriteFile(out, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+            Sleep(period);
+        }
+        CloseHandle(out);
+        return 0;
+    }
+    std::fprintf(stderr, "traylook: unknown command\n");
+    return 2;
+}
