@@ -3,14 +3,13 @@ lines exactly as a test wants them), the configuration that points the updater a
 fault-injecting server, and checks of how a run ended."""
 
 import os
-import re
 import shutil
 import subprocess
 import sys
 import time
 import urllib.request
 
-from harness import ENCODING, PROJECT, program, slow
+from harness import ENCODING, PROJECT, program
 
 FAULTSERVER = os.path.join(PROJECT, "tests", "support", "faultserver.py")
 LIST_FILES = ("updatelist.txt", "serverurl.txt")
@@ -167,16 +166,12 @@ def final_log(run):
 def log_time(run, text, exact=True):
     """Wall time of the first snapshot whose log holds text, or None."""
     for s in run.snapshots():
+        if "MemoUpdateLog" not in s.controls:
+            continue
         for line in s.log_lines():
             if (line == text) if exact else (text in line):
                 return s.time
     return None
-
-
-def wine_exit_time(run, timeout):
-    """(exit code, wall time when the process was seen gone)."""
-    code, _ = run.wait_exit(timeout)
-    return code, time.time()
 
 
 def sleeper_path():
@@ -185,8 +180,3 @@ def sleeper_path():
 
 def zippkg_path():
     return program("zippkg")
-
-
-def lines_matching(lines, pattern):
-    rx = re.compile(pattern)
-    return [line for line in lines if rx.search(line)]

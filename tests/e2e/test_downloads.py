@@ -7,7 +7,7 @@ import shutil
 import time
 import unittest
 
-from harness import E2ETestCase, slow, wine_popen
+from harness import E2ETestCase, program, slow, wine_popen
 from download_support import (BUSY, SUCCESS, FaultServer, Site, config, content, fault_pattern, file_requests,
                               final_log, last_modified, log_time, read, sleeper_path, tree, zippkg_path)
 
@@ -78,6 +78,9 @@ class FullRun(DownloadCase):
         self.assertEqual(read(install.file("zip.exe")), package)
         self.assertEqual(read(install.file("current.txt")), current_installed)
         self.assertFalse(os.path.exists(install.file("Update")), tree(install.path))
+        # No new updater offered: no self-update batch, the updater unchanged.
+        self.assertFalse(os.path.exists(install.file("Up_Update.bat")))
+        self.assertEqual(read(install.file("update.exe")), read(program("update")))
 
         requested = [r.name for r in file_requests(self.nginx)]
         self.assertEqual(requested, ["plugin.dll", "big.dat", "zip.exe"])
@@ -250,8 +253,8 @@ class RefusedLines(DownloadCase):
                                os.path.join(os.environ.get("WINEPREFIX", ""), "drive_c", "evil.txt"))
                    if os.path.exists(p)]
         self.assertEqual(outside, [])
-        self.assertEqual(sorted(os.listdir(self.work)), ["client", "nginx-0", "site"] + sorted(
-            f for f in os.listdir(self.work) if f.startswith("client-run")))
+        self.assertEqual(sorted(f for f in os.listdir(self.work) if not f.startswith("client-run")),
+                         ["client", "nginx-0", "site"])
         self.assertFalse(os.path.exists(install.file("good.txt")))
 
     def test_name_stepping_out(self):
