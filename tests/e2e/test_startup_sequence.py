@@ -167,9 +167,11 @@ class Redirect(StartupScenario):
         install.add_test_client()
         install.write_config(config(server.url, UpdateVisible="false", UpdatedRunProcessName=run_client,
                                     GoUrl=f"HTTP://127.0.0.1:{server.port}/Go/Index.HTML"))
+        watch = self.watch_tray()
         run = self.start(install, watch_ms=100)
+        watch.wait_icon(slow(60))
         redirected = run.wait_for_log_line(REDIRECT, slow(60))
-        ended = self.finish(run)
+        ended = self.finish(run, watch)
         first = self.first_seen(run)
         return server, install, run, redirected, first, ended
 
@@ -250,6 +252,7 @@ class ClientOnClose(StartupScenario):
     ]
 
     def test_table(self):
+        watch = self.watch_tray()
         for switch, present, expected in self.CASES:
             with self.subTest(switch=switch, present=present):
                 install = self.make_install(f"client-{switch or 'empty'}-{present}")
@@ -260,7 +263,7 @@ class ClientOnClose(StartupScenario):
                 install.write_config(config(closed_server(), UpdatedRunProcessName=switch))
                 run = self.start(install, watch_ms=150)
                 run.wait_for_log_line(SERVER_BUSY, slow(60))
-                self.finish(run)
+                self.finish(run, watch)
                 self.assertEqual(self.last_log(run), [INIT, NET_OK, SERVER_BUSY], "nothing reported")
                 time.sleep(0.5)
                 starts = install.client_starts()
