@@ -14,6 +14,7 @@
 #include "net/HTTPGet_win.h"
 #include "net/Unit_Function_win.h"
 #include "net/Unit_ping_win.h"
+#include "skin/WinSkinData_win.h"
 #include "system/CoolTrayIcon_win.h"
 #include "system/Unit_KillProcess_win.h"
 #include "system/Unit_RefreshTrayIcon_win.h"
@@ -91,6 +92,12 @@ TForm1::TForm1(TComponent* owner) : TForm(owner, L"TForm1") {
     HINSTANCE instance = ::GetModuleHandleW(nullptr);
     SetIcons(static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON, 32, 32, LR_SHARED)),
              static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON, 16, 16, LR_SHARED)));
+
+    // The skin comes first, as it did when the window was streamed in: it is active for every
+    // window created after it. A skin that fails to load leaves the window plain.
+    SkinData1 = new TSkinData(this);
+    SkinData1->SetName("SkinData1");
+    if (LoadSkinFromResource(*SkinData1)) SkinData1->SetActive(true);
 
     CreateControls();
     CreateHiddenPage();

@@ -13,6 +13,7 @@
 
 class THTTPGet;
 class TCoolTrayIcon;
+class TSkinData;
 
 class TForm1 : public TForm {
 public:
@@ -79,6 +80,7 @@ public:
     TMenuItem* N4 = nullptr;
     TImageList* ImageList1 = nullptr;
     TCoolTrayIcon* CoolTrayIcon1 = nullptr;
+    TSkinData* SkinData1 = nullptr;
 
     // Run state.
     std::string AppPath;

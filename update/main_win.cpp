@@ -5,6 +5,7 @@
 #include "framework/Handle_win.h"
 #include "skin/ImgUtil_win.h"
 #include "skin/SkinRead_win.h"
+#include "skin/WinSkinData_win.h"
 #include "update/Unit1_win.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
@@ -16,6 +17,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     try {
         // The skin engine's platform links: system colours and the reader's one message.
         UsePlatformSysColours();
+        UsePlatformSkinServices();
         InstallSkinReaderMessageBox();
         TApplication app;
         app.Initialize();
