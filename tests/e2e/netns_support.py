@@ -14,6 +14,7 @@ main server, and site folders whose list files are written byte for byte.
 """
 
 import atexit
+import contextlib
 import itertools
 import os
 import shutil
@@ -118,6 +119,37 @@ class SilentHost:
                 break
             time.sleep(0.05)
 
+    def isolate_resolver(self):
+        """Name lookups inside fail at once, with no packet leaving: `ip netns exec` mounts
+        /etc/netns/<name>/resolv.conf over /etc/resolv.conf, and nothing inside serves DNS."""
+        folder = os.path.join("/etc/netns", self.name)
+        os.makedirs(folder, exist_ok=True)
+        self._resolver_dir = folder
+        with open(os.path.join(folder, "resolv.conf"), "w") as f:
+            f.write("nameserver 127.0.0.1\noptions timeout:1 attempts:1\n")
+
+    def route_default_here(self):
+        """A default route back to this side: the platform calls a machine with one on line."""
+        self.exec("ip", "route", "add", "default", "via", self.gateway)
+
+    @contextlib.contextmanager
+    def wine_inside(self):
+        """Programs that the harness starts under Wine run inside the namespace meanwhile (the
+        Wine server and the display are reached through files, which the namespace shares)."""
+        import harness
+        original = harness.wine_popen
+
+        def popen(args, cwd=None, **kw):
+            harness.ensure_prefix()
+            return subprocess.Popen([IP, "netns", "exec", self.name, "wine"] + list(args), cwd=cwd,
+                                    env=harness.wine_env(), stdin=subprocess.DEVNULL, start_new_session=True, **kw)
+
+        harness.wine_popen = popen
+        try:
+            yield self
+        finally:
+            harness.wine_popen = original
+
     def exec(self, *args, check=True):
         return _run(IP, "netns", "exec", self.name, *args, check=check)
 
@@ -141,6 +173,9 @@ class SilentHost:
                     p.kill()
                     p.wait(5)
         self._processes = []
+        if getattr(self, "_resolver_dir", None):
+            shutil.rmtree(self._resolver_dir, ignore_errors=True)
+            self._resolver_dir = None
         if self.name:
             # Deleting the namespace destroys the veth end inside it, and with it the pair.
             _run(IP, "netns", "delete", self.name, check=False)
