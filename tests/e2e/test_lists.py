@@ -32,6 +32,13 @@ def has_line(text):
     return lambda s: s.complete() and text in s.log_lines()
 
 
+def loaded_and_measured(snap):
+    # A snapshot is not taken in one instant (the window runs pending messages between fetches),
+    # so wait for one that saw all three lists filled.
+    return snap.complete() and all(snap.list_items(name) for name in
+                                   ("ListBox_UpdateServerUrl", "ListBoxUpdateDownLoad", "ListBox_PingValue"))
+
+
 class ListSite:
     """The main update server: a site folder of list files served by the test's nginx."""
 
@@ -219,8 +226,7 @@ class LineEnds(ListTestCase):
         install = self.install_with(site, current_files=["current.dat", "data/sub.dat"])
         run = self.start(install)
 
-        loaded = run.wait_for(lambda s: s.complete() and s.list_items("ListBox_PingValue"), slow(60),
-                              "the measured servers")
+        loaded = run.wait_for(loaded_and_measured, slow(60), "the loaded lists and the measured servers")
         self.assertEqual(loaded.list_items("ListBox_UpdateServerUrl"),
                          ["http://127.0.0.1:1/one/", "http://127.0.0.1:1/Two/"])
         self.assertEqual(loaded.list_items("ListBoxUpdateDownLoad"), ["", "current.dat|8|", " ", "sub.dat|8|data\\"])
@@ -236,8 +242,7 @@ class LineEnds(ListTestCase):
         site = ListSite(self, server_list, update_list)
         install = self.install_with(site, current_files=["current.dat", "data/sub.dat"])
         run = self.start(install)
-        loaded = run.wait_for(lambda s: s.complete() and s.list_items("ListBox_PingValue"), slow(60),
-                              "the measured servers")
+        loaded = run.wait_for(loaded_and_measured, slow(60), "the loaded lists and the measured servers")
         self.assertEqual(loaded.list_items("ListBox_UpdateServerUrl"),
                          ["http://127.0.0.1:1/one/", "http://127.0.0.1:1/Two/"])
         self.assertEqual(loaded.list_items("ListBoxUpdateDownLoad"), ["", "current.dat|8|", " ", "sub.dat|8|data\\"])
