@@ -119,7 +119,8 @@ std::vector<std::string> SplitPath(const std::string& path) {
 }
 
 bool SafeName(const std::string& name) {
-    if (name.empty() || IsDotSegment(name)) return false;
+    // No file system takes a longer name than 255.
+    if (name.empty() || name.size() > 255 || IsDotSegment(name)) return false;
     if (SplitPath(name).size() != 1) return false;
     for (char c : name)
         if (c == ':' || static_cast<unsigned char>(c) < 0x20) return false;

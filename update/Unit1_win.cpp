@@ -5,6 +5,7 @@
 #include <shellapi.h>
 #include <wininet.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 
@@ -288,7 +289,19 @@ void TForm1::CreateHiddenPage() {
 }
 
 void TForm1::Log(const std::wstring& line) {
-    MemoUpdateLog->AddLine(line);
+    // Lines carry texts from the lists, which come from a server: control characters would break
+    // the log's lines, and an endless word stalls the edit control's line wrapping.
+    constexpr size_t kMaxLogLine = 512;
+    std::wstring shown;
+    shown.reserve(std::min(line.size(), kMaxLogLine + 3));
+    for (wchar_t c : line) {
+        if (shown.size() == kMaxLogLine) {
+            shown += L"...";
+            break;
+        }
+        shown += (c < 0x20 || c == 0x7F) ? L'?' : c;
+    }
+    MemoUpdateLog->AddLine(shown);
 }
 void TForm1::ClearLog() {
     MemoUpdateLog->Clear();

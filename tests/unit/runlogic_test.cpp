@@ -146,6 +146,13 @@ TEST(ParseUpdateLine, AcceptsGbkNamesWhoseTrailByteIsABackslash) {
     EXPECT_EQ(parsed.dir, "\x95\x5C\\");
 }
 
+TEST(ParseUpdateLine, RefusesNamesLongerThanAFileSystemTakes) {
+    TUpdateLine parsed;
+    EXPECT_EQ(ParseUpdateLine(std::string(255, 'a') + "|5|", parsed), TLineError::None);
+    EXPECT_EQ(ParseUpdateLine(std::string(256, 'a') + "|5|", parsed), TLineError::UnsafeName);
+    EXPECT_EQ(ParseUpdateLine("a|5|" + std::string(100000, 'd') + "\\", parsed), TLineError::UnsafeDir);
+}
+
 TEST(BlankListLine, OnlyEmptyOrOneBlank) {
     EXPECT_TRUE(IsBlankListLine(""));
     EXPECT_TRUE(IsBlankListLine(" "));
