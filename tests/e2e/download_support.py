@@ -9,7 +9,7 @@ import sys
 import time
 import urllib.request
 
-from harness import ENCODING, PROJECT, program
+from harness import ENCODING, PROJECT, program, run_config
 
 FAULTSERVER = os.path.join(PROJECT, "tests", "support", "faultserver.py")
 LIST_FILES = ("updatelist.txt", "serverurl.txt")
@@ -56,20 +56,8 @@ class Site:
         write_gbk_lines(os.path.join(self.path, "serverurl.txt"), servers)
 
 
-def config(server_url, **overrides):
-    """A configuration for a visible run against server_url that starts no client afterwards."""
-    values = {
-        "ServerUrl": server_url,
-        "ProcessName": "testclient.exe",
-        "UpdatedRunProcessName": "false",
-        "UpdateVisible": "false",
-        "GoUrl": "",
-        "ServerUrlFileName": "ServerUrl.txt",
-        "ZipFileName": "zip.exe",
-        "UpdateFileList": "UpdateList.txt",
-    }
-    values.update(overrides)
-    return values
+# A configuration for a visible run against a server that starts no client afterwards.
+config = run_config
 
 
 def file_requests(server):

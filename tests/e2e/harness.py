@@ -248,6 +248,43 @@ class Snapshot:
         return out
 
 
+# --- Configuration ---------------------------------------------------------------------------
+
+def run_config(server_url, **overrides):
+    """Values of a complete configuration for a visible run against server_url that starts no
+    client afterwards and redirects nowhere; overrides replace or add keys."""
+    values = {
+        "ServerUrl": server_url,
+        "ProcessName": "testclient.exe",
+        "UpdatedRunProcessName": "false",
+        "UpdateVisible": "false",
+        "GoUrl": "",
+        "ServerUrlFileName": "ServerUrl.txt",
+        "ZipFileName": "zip.exe",
+        "UpdateFileList": "UpdateList.txt",
+    }
+    values.update(overrides)
+    return values
+
+
+def write_config_text(folder, text, encoding=ENCODING, newline="\r\n"):
+    """Writes text as folder/UpdateConFig.ini, every line ended by newline; returns the path."""
+    path = os.path.join(folder, CONFIG_NAME)
+    with open(path, "wb") as f:
+        f.write(text.replace("\r\n", "\n").replace("\n", newline).encode(encoding))
+    return path
+
+
+def write_config(folder, values=None, section="SoftSetInfo", **keys):
+    """folder/UpdateConFig.ini in GBK with CR LF: values ({key: value}, then keys) as key=value in
+    the given order; raw lines may be given as keys with the value None. Returns the path."""
+    values = dict(values or {}, **keys)
+    lines = [f"[{section}]"]
+    for k, v in values.items():
+        lines.append(k if v is None else f"{k}={v}")
+    return write_config_text(folder, "\n".join(lines) + "\n")
+
+
 # --- One updater installation and its runs -------------------------------------------------
 
 class Install:
@@ -264,17 +301,11 @@ class Install:
         return os.path.join(self.path, *parts)
 
     def write_config_text(self, text, encoding=ENCODING, newline="\r\n"):
-        with open(self.file(CONFIG_NAME), "wb") as f:
-            f.write(text.replace("\r\n", "\n").replace("\n", newline).encode(encoding))
+        return write_config_text(self.path, text, encoding, newline)
 
     def write_config(self, values=None, section="SoftSetInfo", **kw):
-        """values: {key: value}, written as key=value in the given order; raw lines may be given
-        as keys with the value None."""
-        values = dict(values or {}, **kw)
-        lines = [f"[{section}]"]
-        for k, v in values.items():
-            lines.append(k if v is None else f"{k}={v}")
-        self.write_config_text("\n".join(lines) + "\n")
+        """See the module's write_config."""
+        return write_config(self.path, values, section, **kw)
 
     def add_file(self, rel_path, data):
         p = self.file(*rel_path.replace("\\", "/").split("/"))
@@ -535,18 +566,7 @@ class E2ETestCase(unittest.TestCase):
 def site_config(server_url, **overrides):
     """A configuration for a visible run against the given main server, with the client program
     testclient.exe started on close."""
-    values = {
-        "ServerUrl": server_url,
-        "ProcessName": "testclient.exe",
-        "UpdatedRunProcessName": "true",
-        "UpdateVisible": "false",
-        "GoUrl": "",
-        "ServerUrlFileName": "ServerUrl.txt",
-        "ZipFileName": "",
-        "UpdateFileList": "UpdateList.txt",
-    }
-    values.update(overrides)
-    return values
+    return run_config(server_url, **{"UpdatedRunProcessName": "true", "ZipFileName": "", **overrides})
 
 
 def today():

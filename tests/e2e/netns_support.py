@@ -23,6 +23,7 @@ import subprocess
 import time
 import unittest
 
+from harness import run_config
 from nginx_site import NGINX, NginxSite
 
 IP = shutil.which("ip") or "/usr/sbin/ip"
@@ -264,20 +265,8 @@ def dates_during(started_wall):
     return {time.strftime("%Y%m%d", time.localtime(started_wall)), today()}
 
 
-def list_config(server_url, **overrides):
-    """A visible run against server_url that starts no client and redirects nowhere."""
-    values = {
-        "ServerUrl": server_url,
-        "ProcessName": "testclient.exe",
-        "UpdatedRunProcessName": "false",
-        "UpdateVisible": "false",
-        "GoUrl": "",
-        "ServerUrlFileName": "ServerUrl.txt",
-        "ZipFileName": "zip.exe",
-        "UpdateFileList": "UpdateList.txt",
-    }
-    values.update(overrides)
-    return values
+# A visible run against a server that starts no client and redirects nowhere.
+list_config = run_config
 
 
 def write_site_file(site_dir, rel_path, data):

@@ -4,24 +4,13 @@ the missing-configuration exit, and the hidden working area staying out of sight
 import time
 import unittest
 
-from harness import (E2ETestCase, FORM_CAPTION, FORM_CLIENT_WIDTH, closed_port, probe_list, slow)
+from harness import (E2ETestCase, FORM_CAPTION, FORM_CLIENT_WIDTH, closed_port, probe_list, run_config, slow)
 
 
 def harmless_config(port, **overrides):
     """A complete configuration whose main server is a closed loopback port: the run fails its
     server check and closes by itself, contacting nothing."""
-    values = {
-        "ServerUrl": f"http://127.0.0.1:{port}/",
-        "ProcessName": "testclient.exe",
-        "UpdatedRunProcessName": "false",
-        "UpdateVisible": "false",
-        "GoUrl": "",
-        "ServerUrlFileName": "ServerUrl.txt",
-        "ZipFileName": "zip.exe",
-        "UpdateFileList": "UpdateList.txt",
-    }
-    values.update(overrides)
-    return values
+    return run_config(f"http://127.0.0.1:{port}/", **overrides)
 
 
 class HiddenAreaChecks:

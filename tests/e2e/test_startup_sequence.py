@@ -7,7 +7,7 @@ import os
 import time
 import unittest
 
-from harness import E2ETestCase, build_dir, closed_port, slow
+from harness import E2ETestCase, build_dir, closed_port, run_config, slow
 from tray_support import BALLOON_TITLE_TEXT, BrowserRecorder, TrayWatch, icon_picture
 
 INIT = "正在初始化..."
@@ -21,18 +21,8 @@ CLOSE_AFTER_FAILURE = (2.0, 8.0)
 
 
 def config(server_url, **overrides):
-    values = {
-        "ServerUrl": server_url,
-        "ProcessName": "testclient.exe",
-        "UpdatedRunProcessName": "false",
-        "UpdateVisible": "true",
-        "GoUrl": "",
-        "ServerUrlFileName": "ServerUrl.txt",
-        "ZipFileName": "zip.exe",
-        "UpdateFileList": "UpdateList.txt",
-    }
-    values.update(overrides)
-    return values
+    """A silent run unless overridden: nothing covers the tray icon."""
+    return run_config(server_url, **{"UpdateVisible": "true", **overrides})
 
 
 def closed_server():
@@ -73,8 +63,8 @@ class StartupScenario(E2ETestCase):
 
 
 class Failures(StartupScenario):
-    """One scenario per row of the start-up failure table. ("No Internet connection" cannot be
-    made from outside: Wine reports a connection whenever a loopback interface is up.)"""
+    """One scenario per row of the start-up failure table. ("No Internet connection" needs a
+    network namespace and a prefix of its own: test_offline.py.)"""
 
     def test_missing_configuration_shows_the_window_at_once_without_icon_and_closes(self):
         watch = self.watch_tray()
