@@ -90,7 +90,7 @@ class Configuration(E2ETestCase):
         install = self.make_install()
         install.write_config(harmless_config(closed_port(), ServerUrlFileName="ServerUrl.txt", UpdateFileList=""))
         run = self.start(install)
-        snap = run.wait_for(lambda s: s.field("Edit_ServerUrlFileName") == "serverurl.txt", slow(60),
+        snap = run.wait_for(lambda s: s.complete() and s.field("Edit_ServerUrlFileName") == "serverurl.txt", slow(60),
                             "the configuration to be read")
         self.assertEqual(snap.list_items("ListBoxServerTxt"), ["serverurl.txt"])
         self.assertEqual(snap.field("Edit_UpdateFileList"), "")
