@@ -85,10 +85,10 @@ def write_junit(path, suite_name, cases):
 
 def load_file(path):
     name = os.path.splitext(os.path.basename(path))[0]
-    spec = importlib.util.spec_from_file_location(name, path)
-    module = importlib.util.module_from_spec(spec)
+    loader_spec = importlib.util.spec_from_file_location(name, path)
+    module = importlib.util.module_from_spec(loader_spec)
     sys.modules[name] = module
-    spec.loader.exec_module(module)
+    loader_spec.loader.exec_module(module)
     return name, unittest.defaultTestLoader.loadTestsFromModule(module)
 
 
