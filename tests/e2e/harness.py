@@ -437,6 +437,20 @@ class UpdaterRun:
         s = self.snapshots()
         return s[-1] if s else None
 
+    def last_whole_snapshot(self):
+        """The last look at the whole window: every control there and the log's text read. Looks
+        taken while the window is built or taken down lack controls, or texts (the probe leaves
+        out a text it could not read)."""
+        for s in reversed(self.snapshots()):
+            if s.complete() and "text" in s.controls["MemoUpdateLog"]:
+                return s
+        return None
+
+    def final_log(self):
+        """The log's lines as last seen on the whole window; [] if never seen."""
+        s = self.last_whole_snapshot()
+        return s.log_lines() if s else []
+
     def wait_for(self, predicate, timeout, what="condition", poll=0.1):
         """Waits until predicate(snapshot) is true for a new snapshot; returns that snapshot."""
         deadline = time.monotonic() + timeout
