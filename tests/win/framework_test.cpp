@@ -299,3 +299,27 @@ TEST_F(ProfileFile, BinaryGarbageReadsAsFarAsTheRulesAllow) {
 }
 
 }  // namespace
+
+namespace {
+
+// The tray animation's pattern: two timers that arm each other and stop themselves.
+TEST_F(Framework, TwoTimersArmingEachOtherAlternate) {
+    std::vector<int> shown;
+    TTimer up(nullptr), down(nullptr);
+    up.SetOnTimer([&](TObject*) {
+        shown.push_back(0);
+        down.Arm(100);
+        up.Stop();
+    });
+    down.SetOnTimer([&](TObject*) {
+        shown.push_back(1);
+        up.Arm(100);
+        down.Stop();
+    });
+    up.Arm(100);
+    PumpFor(1050);
+    ASSERT_GE(shown.size(), 6u);
+    for (size_t i = 0; i < shown.size(); ++i) EXPECT_EQ(shown[i], static_cast<int>(i % 2)) << i;
+}
+
+}  // namespace
