@@ -24,8 +24,7 @@ def complete_snapshots(run):
 
 
 def final_log(run):
-    snaps = complete_snapshots(run)
-    return snaps[-1].log_lines() if snaps else []
+    return run.final_log()
 
 
 def has_line(text):

@@ -15,9 +15,7 @@ CHOSEN_PREFIX = "最快的升级站点是:"
 
 
 def final_log(run):
-    """The log of the last snapshot taken of the whole window (not one taken while it is destroyed)."""
-    complete = [s for s in run.snapshots() if s.complete()]
-    return complete[-1].log_lines() if complete else []
+    return run.final_log()
 
 
 def chosen_in_log(snap):
