@@ -81,6 +81,14 @@ template <class T> T* TForm1::Make(TWinControl* parent, int id, int left, int to
     return control;
 }
 
+template <class T>
+T* TForm1::MakeCaptioned(TWinControl* parent, int id, int left, int top, int width, int height,
+                         const std::wstring& caption) {
+    T* control = Make<T>(parent, id, left, top, width, height);
+    control->SetCaption(caption);
+    return control;
+}
+
 TForm1::TForm1(TComponent* owner) : TForm(owner, L"TForm1") {
     Form1 = this;
     SetName("Form1");
@@ -157,8 +165,8 @@ void TForm1::CreateControls() {
     MemoUpdateLog = Make<TMemo>(GroupBox1, IDC_MemoUpdateLog, 2, 12, inner, 115);
     MemoUpdateLog->SetFrame(TEditFrame::Bevel);
 
-    Label6 = Make<TLabel>(GroupBox1, IDC_Label6, 8, 136, 270, 16);
-    Label6->SetCaption(L"需要下载:          KB 已经下载:          KB");
+    Label6 = MakeCaptioned<TLabel>(GroupBox1, IDC_Label6, 8, 136, 270, 16,
+                                   L"需要下载:          KB 已经下载:          KB");
     // The size fields sit in the gaps of this text: its layout must not depend on the font.
     Label6->SetCellWidth(6);
     Label6->OnClick = [this](TObject* s) { Label6Click(s); };
@@ -176,8 +184,8 @@ void TForm1::CreateControls() {
     DownLoadProgressBar->SetPosition(0);
 
     // 13 high rather than 12: the CJK fonts this runs with need the extra line to show descenders.
-    Label14 = Make<TLabel>(this, IDC_Label14, 168, 216, 216, 13);
-    Label14->SetCaption(L"Quenbry quenbry.example 提供技术支持");
+    Label14 =
+        MakeCaptioned<TLabel>(this, IDC_Label14, 168, 216, 216, 13, L"Quenbry quenbry.example 提供技术支持");
     Label14->SetTextColor(RGB(0, 0, 128));
     Label14->SetCellWidth(6);
     Label14->SetCursor(IDC_HELP);
@@ -197,8 +205,7 @@ void TForm1::CreateControls() {
 }
 
 TEdit* TForm1::MakeField(TWinControl* parent, int id, int labelId, const std::wstring& label, int top) {
-    auto* caption = Make<TLabel>(parent, labelId, 8, top + 3, 170, 14);
-    caption->SetCaption(label);
+    MakeCaptioned<TLabel>(parent, labelId, 8, top + 3, 170, 14, label);
     return Make<TEdit>(parent, id, 180, top, 280, 20);
 }
 
@@ -216,8 +223,7 @@ void TForm1::CreateHiddenPage() {
 
     GroupBox2 = Make<TGroupBox>(TabSheet3, IDC_GroupBox2, 4, 4, 470, 300);
     GroupBox2->SetCaption(L"读取配置文件");
-    ButtonReadIni = Make<TButton>(GroupBox2, IDC_ButtonReadIni, 8, 20, 90, 24);
-    ButtonReadIni->SetCaption(L"读取INI");
+    ButtonReadIni = MakeCaptioned<TButton>(GroupBox2, IDC_ButtonReadIni, 8, 20, 90, 24, L"读取INI");
     ServerUrl = MakeField(GroupBox2, IDC_ServerUrl, IDC_Label8, L"主服务器地址:", 52);
     Edit_ProcessName = MakeField(GroupBox2, IDC_Edit_ProcessName, IDC_Label7, L"主程序进程名:", 80);
     UpdatedRunProcessName =
@@ -230,45 +236,38 @@ void TForm1::CreateHiddenPage() {
         MakeField(GroupBox2, IDC_Edit_ServerUrlFileName, IDC_Label11, L"升级服务器站点列表文件名:", 220);
     Edit_ZipFileName = MakeField(GroupBox2, IDC_Edit_ZipFileName, IDC_Label1, L"特殊自解压缩包文件名:", 248);
 
-    Button_JianCeWangLuo = Make<TButton>(TabSheet4, IDC_Button_JianCeWangLuo, 8, 8, 110, 24);
-    Button_JianCeWangLuo->SetCaption(L"检测网络状态");
-    auto* label4 = Make<TLabel>(TabSheet4, IDC_Label4, 8, 40, 300, 14);
-    label4->SetCaption(L"批量下载 ServerUrl.txt UpdateList.txt");
+    Button_JianCeWangLuo =
+        MakeCaptioned<TButton>(TabSheet4, IDC_Button_JianCeWangLuo, 8, 8, 110, 24, L"检测网络状态");
+    MakeCaptioned<TLabel>(TabSheet4, IDC_Label4, 8, 40, 300, 14, L"批量下载 ServerUrl.txt UpdateList.txt");
     ListBoxServerTxt = Make<TListBox>(TabSheet4, IDC_ListBoxServerTxt, 8, 56, 200, 50);
-    Button_DownLoadServerTxt = Make<TButton>(TabSheet4, IDC_Button_DownLoadServerTxt, 216, 56, 90, 24);
-    Button_DownLoadServerTxt->SetCaption(L"下载3 txt");
-    auto* label2 = Make<TLabel>(TabSheet4, IDC_Label2, 8, 112, 200, 14);
-    label2->SetCaption(L"读取 版本信息进行对比");
+    Button_DownLoadServerTxt =
+        MakeCaptioned<TButton>(TabSheet4, IDC_Button_DownLoadServerTxt, 216, 56, 90, 24, L"下载3 txt");
+    MakeCaptioned<TLabel>(TabSheet4, IDC_Label2, 8, 112, 200, 14, L"读取 版本信息进行对比");
     Memo_ClientVer = Make<TMemo>(TabSheet4, IDC_Memo_ClientVer, 8, 128, 73, 25);
     Memo_ServerVer = Make<TMemo>(TabSheet4, IDC_Memo_ServerVer, 88, 128, 73, 25);
-    Button_LoadVer = Make<TButton>(TabSheet4, IDC_Button_LoadVer, 168, 128, 90, 24);
-    Button_LoadVer->SetCaption(L"读取版本");
-    auto* label3 = Make<TLabel>(TabSheet4, IDC_Label3, 8, 160, 200, 14);
-    label3->SetCaption(L"升级服务器列表:");
+    Button_LoadVer = MakeCaptioned<TButton>(TabSheet4, IDC_Button_LoadVer, 168, 128, 90, 24, L"读取版本");
+    MakeCaptioned<TLabel>(TabSheet4, IDC_Label3, 8, 160, 200, 14, L"升级服务器列表:");
     ListBox_UpdateServerUrl = Make<TListBox>(TabSheet4, IDC_ListBox_UpdateServerUrl, 8, 176, 150, 80);
     ListBox_ServerUrl = Make<TListBox>(TabSheet4, IDC_ListBox_ServerUrl, 164, 176, 150, 80);
     ListBox_PingValue = Make<TListBox>(TabSheet4, IDC_ListBox_PingValue, 320, 176, 60, 80);
-    ButtonUpdateWebPing = Make<TButton>(TabSheet4, IDC_ButtonUpdateWebPing, 388, 176, 80, 24);
-    ButtonUpdateWebPing->SetCaption(L"网站测速");
-    auto* label5 = Make<TLabel>(TabSheet4, IDC_Label5, 8, 264, 200, 14);
-    label5->SetCaption(L"需要更新的文件下载列表");
+    ButtonUpdateWebPing =
+        MakeCaptioned<TButton>(TabSheet4, IDC_ButtonUpdateWebPing, 388, 176, 80, 24, L"网站测速");
+    MakeCaptioned<TLabel>(TabSheet4, IDC_Label5, 8, 264, 200, 14, L"需要更新的文件下载列表");
     ListBoxUpdateDownLoad = Make<TListBox>(TabSheet4, IDC_ListBoxUpdateDownLoad, 8, 280, 250, 120);
     ListBoxSplit = Make<TListBox>(TabSheet4, IDC_ListBoxSplit, 264, 280, 120, 120);
-    Button_DownUpdateing = Make<TButton>(TabSheet4, IDC_Button_DownUpdateing, 8, 408, 160, 24);
-    Button_DownUpdateing->SetCaption(L"检查程序是否需要更新");
+    Button_DownUpdateing =
+        MakeCaptioned<TButton>(TabSheet4, IDC_Button_DownUpdateing, 8, 408, 160, 24, L"检查程序是否需要更新");
 
-    Button_KillProcess = Make<TButton>(TabSheet6, IDC_Button_KillProcess, 8, 8, 200, 24);
-    Button_KillProcess->SetCaption(L"结束相关进程");
-    Button_DeleteUpdateFile = Make<TButton>(TabSheet6, IDC_Button_DeleteUpdateFile, 8, 40, 200, 24);
-    Button_DeleteUpdateFile->SetCaption(L"删除Update目录下文件");
-    Button_SoftCloseDelFile = Make<TButton>(TabSheet6, IDC_Button_SoftCloseDelFile, 8, 72, 200, 24);
-    Button_SoftCloseDelFile->SetCaption(L"升级程序退出需要删除的文件");
-    Button_UpdateME = Make<TButton>(TabSheet6, IDC_Button_UpdateME, 8, 104, 200, 24);
-    Button_UpdateME->SetCaption(L"升级程序自我更新");
-    ButtonHideSYSICO = Make<TButton>(TabSheet6, IDC_ButtonHideSYSICO, 8, 136, 200, 24);
-    ButtonHideSYSICO->SetCaption(L"系统托盘");
-    Button_Rrunme = Make<TButton>(TabSheet6, IDC_Button_Rrunme, 8, 168, 200, 24);
-    Button_Rrunme->SetCaption(L"重启自身");
+    Button_KillProcess =
+        MakeCaptioned<TButton>(TabSheet6, IDC_Button_KillProcess, 8, 8, 200, 24, L"结束相关进程");
+    Button_DeleteUpdateFile = MakeCaptioned<TButton>(TabSheet6, IDC_Button_DeleteUpdateFile, 8, 40, 200, 24,
+                                                     L"删除Update目录下文件");
+    Button_SoftCloseDelFile = MakeCaptioned<TButton>(TabSheet6, IDC_Button_SoftCloseDelFile, 8, 72, 200, 24,
+                                                     L"升级程序退出需要删除的文件");
+    Button_UpdateME =
+        MakeCaptioned<TButton>(TabSheet6, IDC_Button_UpdateME, 8, 104, 200, 24, L"升级程序自我更新");
+    ButtonHideSYSICO = MakeCaptioned<TButton>(TabSheet6, IDC_ButtonHideSYSICO, 8, 136, 200, 24, L"系统托盘");
+    Button_Rrunme = MakeCaptioned<TButton>(TabSheet6, IDC_Button_Rrunme, 8, 168, 200, 24, L"重启自身");
 
     ButtonReadIni->OnClick = [this](TObject* s) { ButtonReadIniClick(s); };
     Button_JianCeWangLuo->OnClick = [this](TObject* s) { Button_JianCeWangLuoClick(s); };

@@ -142,6 +142,9 @@ private:
     std::string InstalledPath() const { return AppPath + DownLoadFileDir + DownLoadFileName; }
     void CreateHiddenPage();
     template <class T> T* Make(TWinControl* parent, int id, int left, int top, int width, int height);
+    template <class T>
+    T* MakeCaptioned(TWinControl* parent, int id, int left, int top, int width, int height,
+                     const std::wstring& caption);
     TEdit* MakeField(TWinControl* parent, int id, int labelId, const std::wstring& label, int top);
 };
 

@@ -209,25 +209,12 @@ class NamespacedNginxSite(NginxSite):
         super().__init__(site_dir, work_dir, host=host.address, port=port, **kw)
         self.netns = host
 
-    def start(self, timeout=15):
-        os.makedirs(self.work_dir, exist_ok=True)
-        os.makedirs(self.site_dir, exist_ok=True)
-        conf = self._write_conf()
-        self.process = self.netns.popen([NGINX, "-p", self.work_dir, "-e", self.error_log_path, "-c", conf],
-                                        stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-                                        stderr=subprocess.PIPE)
-        deadline = time.monotonic() + timeout
-        while time.monotonic() < deadline:
-            if self.process.poll() is not None:
-                err = self.process.stderr.read().decode(errors="replace")
-                raise RuntimeError(f"nginx in {self.netns.name} ended at start: {err}")
-            try:
-                with socket.create_connection((self.host, self.port), timeout=0.5):
-                    return self
-            except OSError:
-                time.sleep(0.05)
-        self.stop()
-        raise RuntimeError(f"nginx in {self.netns.name} did not start listening in time")
+    def _spawn(self, command):
+        return self.netns.popen(command, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                                stderr=subprocess.PIPE)
+
+    def _where(self):
+        return f" in {self.netns.name}"
 
 
 def port80_free(address):

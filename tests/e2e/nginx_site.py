@@ -109,21 +109,26 @@ http {{
         os.makedirs(self.site_dir, exist_ok=True)
         conf = self._write_conf()
         # -p: prefix for relative paths; -e: early error log before the configuration is read.
-        self.process = subprocess.Popen(
-            [NGINX, "-p", self.work_dir, "-e", self.error_log_path, "-c", conf],
-            stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+        self.process = self._spawn([NGINX, "-p", self.work_dir, "-e", self.error_log_path, "-c", conf])
         deadline = time.monotonic() + timeout
         while time.monotonic() < deadline:
             if self.process.poll() is not None:
                 err = self.process.stderr.read().decode(errors="replace")
-                raise RuntimeError(f"nginx ended at start ({self.process.returncode}): {err}")
+                raise RuntimeError(f"nginx{self._where()} ended at start ({self.process.returncode}): {err}")
             try:
                 with socket.create_connection((self.host, self.port), timeout=0.5):
                     return self
             except OSError:
                 time.sleep(0.05)
         self.stop()
-        raise RuntimeError("nginx did not start listening in time")
+        raise RuntimeError(f"nginx{self._where()} did not start listening in time")
+
+    def _spawn(self, command):
+        return subprocess.Popen(command, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                                stderr=subprocess.PIPE)
+
+    def _where(self):
+        return ""
 
     def stop(self):
         if not self.process:
