@@ -137,7 +137,12 @@ class MissingList(ListTestCase):
     """A list that is not there after the fetch: a status text, and the window waits for the user."""
 
     def wait_status_and_stay(self, run, status):
-        snap = run.wait_for(lambda s: s.complete() and s.status_text() == status, slow(60), f"status {status!r}")
+        first = run.wait_for(lambda s: s.complete() and s.status_text() == status, slow(60), f"status {status!r}")
+        # A look is not taken in one instant: the one that first saw the status may have read the log
+        # while the window was still busy before it. The probe looks one look after another, so the
+        # next look began after the status was there and the window had gone idle.
+        snap = run.wait_for(lambda s: s.complete() and s.time > first.time, slow(30), "a settled look")
+        self.assertEqual(snap.status_text(), status)
         log_then = snap.log_lines()
         time.sleep(slow(8.5))
         self.assertTrue(run.running(), "the updater closed by itself")
