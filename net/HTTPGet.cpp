@@ -1,14 +1,8 @@
 #include "net/HTTPGet.h"
 
-#include <cctype>
+#include "framework/AsciiText.h"
 
 namespace {
-
-std::string AsciiLower(std::string s) {
-    for (char& c : s)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
-}
 
 // Optional sign, then decimal digits only; no overflow.
 bool ParseDecimal(const std::string& text, int64_t& value, int64_t limit) {
@@ -30,7 +24,7 @@ bool ParseDecimal(const std::string& text, int64_t& value, int64_t limit) {
 } // namespace
 
 void SplitUrl(std::string url, std::string& host, std::string& path, std::string& port) {
-    if (AsciiLower(url).find("http://") != std::string::npos) url.erase(0, 7);
+    if (LowerAscii(url).find("http://") != std::string::npos) url.erase(0, 7);
     const size_t slash = url.find('/');
     if (slash == std::string::npos) {
         host.clear();

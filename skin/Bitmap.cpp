@@ -1,5 +1,7 @@
 #include "skin/Bitmap.h"
 
+#include "framework/ByteOrder.h"
+
 #include <algorithm>
 #include <cstring>
 #include <fstream>
@@ -69,22 +71,6 @@ bool TBitmap32::SamePixels(const TBitmap32& other) const {
 
 namespace {
 
-std::uint32_t U16(const std::uint8_t* p) {
-    return std::uint32_t(p[0]) | (std::uint32_t(p[1]) << 8);
-}
-std::uint32_t U32(const std::uint8_t* p) {
-    return std::uint32_t(p[0]) | (std::uint32_t(p[1]) << 8) | (std::uint32_t(p[2]) << 16) |
-           (std::uint32_t(p[3]) << 24);
-}
-void Put16(std::vector<std::uint8_t>& out, std::uint32_t v) {
-    out.push_back(std::uint8_t(v));
-    out.push_back(std::uint8_t(v >> 8));
-}
-void Put32(std::vector<std::uint8_t>& out, std::uint32_t v) {
-    Put16(out, v & 0xFFFF);
-    Put16(out, v >> 16);
-}
-
 // A channel described by a bit mask, widened to 8 bits.
 struct TMaskChannel {
     std::uint32_t mask = 0;
@@ -115,7 +101,7 @@ constexpr int BI_RGB_ = 0, BI_BITFIELDS_ = 3, BI_ALPHABITFIELDS_ = 6;
 bool TBitmap32::LoadFromBytes(const void* data, std::size_t size, std::string* error) {
     const auto* b = static_cast<const std::uint8_t*>(data);
     if (size < 14 + 12 || b[0] != 'B' || b[1] != 'M') return Fail(error, "not a BMP file");
-    const std::uint32_t headerSize = U32(b + 14);
+    const std::uint32_t headerSize = ReadLe32(b + 14);
     const bool core = headerSize == 12;
     if (!core && (headerSize < 40 || headerSize > 1024)) return Fail(error, "unknown BMP header");
     if (14 + std::uint64_t(headerSize) > size) return Fail(error, "truncated BMP header");
@@ -124,15 +110,15 @@ bool TBitmap32::LoadFromBytes(const void* data, std::size_t size, std::string* e
     int bits, compression = BI_RGB_;
     std::uint32_t coloursUsed = 0;
     if (core) {
-        width = U16(b + 18);
-        height = U16(b + 20);
-        bits = int(U16(b + 24));
+        width = ReadLe16(b + 18);
+        height = ReadLe16(b + 20);
+        bits = int(ReadLe16(b + 24));
     } else {
-        width = std::int32_t(U32(b + 18));
-        height = std::int32_t(U32(b + 22));
-        bits = int(U16(b + 28));
-        compression = int(U32(b + 30));
-        coloursUsed = U32(b + 46);
+        width = std::int32_t(ReadLe32(b + 18));
+        height = std::int32_t(ReadLe32(b + 22));
+        bits = int(ReadLe16(b + 28));
+        compression = int(ReadLe32(b + 30));
+        coloursUsed = ReadLe32(b + 46);
     }
     const bool topDown = height < 0;
     if (topDown) height = -height;
@@ -161,7 +147,7 @@ bool TBitmap32::LoadFromBytes(const void* data, std::size_t size, std::string* e
             pos += 4 * count;
         }
         for (int i = 0; i < 3; ++i)
-            masks[i] = U32(b + 14 + 40 + 4 * i);
+            masks[i] = ReadLe32(b + 14 + 40 + 4 * i);
     }
 
     std::vector<std::uint32_t> palette;
@@ -179,7 +165,7 @@ bool TBitmap32::LoadFromBytes(const void* data, std::size_t size, std::string* e
     }
 
     const std::uint64_t stride = ((std::uint64_t(width) * std::uint64_t(bits) + 31) / 32) * 4;
-    std::uint64_t offset = U32(b + 10);
+    std::uint64_t offset = ReadLe32(b + 10);
     // Some writers leave the offset at 0; the pixels then follow the palette.
     if (offset == 0) offset = pos;
     if (offset > size || stride * std::uint64_t(height) > size - offset)
@@ -204,7 +190,7 @@ bool TBitmap32::LoadFromBytes(const void* data, std::size_t size, std::string* e
                 p = palette[src[x]];
                 break;
             case 16: {
-                const std::uint32_t v = U16(src + 2 * x);
+                const std::uint32_t v = ReadLe16(src + 2 * x);
                 p = RGBColour(red.Get(v), green.Get(v), blue.Get(v));
                 break;
             }
@@ -212,7 +198,7 @@ bool TBitmap32::LoadFromBytes(const void* data, std::size_t size, std::string* e
                 p = RGBColour(src[3 * x + 2], src[3 * x + 1], src[3 * x]);
                 break;
             default: {
-                const std::uint32_t v = U32(src + 4 * x);
+                const std::uint32_t v = ReadLe32(src + 4 * x);
                 p = fields ? RGBColour(red.Get(v), green.Get(v), blue.Get(v))
                            : RGBColour(src[4 * x + 2], src[4 * x + 1], src[4 * x]);
                 break;
@@ -268,20 +254,20 @@ std::vector<std::uint8_t> TBitmap32::SaveToBytes() const {
     out.reserve(54 + imageSize);
     out.push_back('B');
     out.push_back('M');
-    Put32(out, 54 + imageSize);
-    Put32(out, 0);
-    Put32(out, 54);
-    Put32(out, 40);
-    Put32(out, std::uint32_t(width_));
-    Put32(out, std::uint32_t(height_));
-    Put16(out, 1);
-    Put16(out, std::uint32_t(bytesPerPixel * 8));
-    Put32(out, 0);
-    Put32(out, imageSize);
-    Put32(out, 2835); // 72 dpi
-    Put32(out, 2835);
-    Put32(out, 0);
-    Put32(out, 0);
+    PutLe32(out, 54 + imageSize);
+    PutLe32(out, 0);
+    PutLe32(out, 54);
+    PutLe32(out, 40);
+    PutLe32(out, std::uint32_t(width_));
+    PutLe32(out, std::uint32_t(height_));
+    PutLe16(out, 1);
+    PutLe16(out, std::uint32_t(bytesPerPixel * 8));
+    PutLe32(out, 0);
+    PutLe32(out, imageSize);
+    PutLe32(out, 2835); // 72 dpi
+    PutLe32(out, 2835);
+    PutLe32(out, 0);
+    PutLe32(out, 0);
     for (int row = height_ - 1; row >= 0; --row) {
         const std::uint32_t* src = ScanLine(row);
         const std::size_t start = out.size();

@@ -1,5 +1,7 @@
 #include "skin/LZH.h"
 
+#include "framework/ByteOrder.h"
+
 #include <algorithm>
 #include <cstring>
 #include <memory>
@@ -241,9 +243,7 @@ bool UnpackPackedStream(const uint8_t* packed, size_t size, size_t maxExpandedSi
                         std::vector<uint8_t>& out) {
     out.clear();
     if (packed == nullptr || size < 4) return false;
-    int32_t expanded = static_cast<int32_t>(
-        static_cast<uint32_t>(packed[0]) | (static_cast<uint32_t>(packed[1]) << 8) |
-        (static_cast<uint32_t>(packed[2]) << 16) | (static_cast<uint32_t>(packed[3]) << 24));
+    int32_t expanded = static_cast<int32_t>(ReadLe32(packed));
     if (expanded > 0 && static_cast<uint64_t>(expanded) > maxExpandedSize) return false;
     if (expanded > 0) out.reserve(static_cast<size_t>(expanded));
     TLZHMemorySource source(packed + 4, size - 4);

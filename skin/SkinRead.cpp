@@ -1,5 +1,8 @@
 #include "skin/SkinRead.h"
 
+#include "framework/AsciiText.h"
+#include "framework/ByteOrder.h"
+
 #include "skin/LZH.h"
 
 #include <cstring>
@@ -10,18 +13,6 @@ namespace {
 TSkinReader::TMessageHook& MessageHook() {
     static TSkinReader::TMessageHook hook;
     return hook;
-}
-
-uint32_t ReadU32(const uint8_t* p) {
-    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-           (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
-}
-
-std::string LowerAscii(std::string text) {
-    for (char& c : text) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
-    return text;
 }
 
 // Splits at CR, LF or CR LF; a last line without an ending counts. False once more than `limit`
@@ -98,13 +89,13 @@ bool TSkinReader::ParsePackage(std::vector<uint8_t>& package) {
     const uint64_t total = package.size();
     if (total < header_.size()) return false;
     std::memcpy(header_.data(), package.data(), header_.size());
-    const uint32_t version = ReadU32(package.data());
+    const uint32_t version = ReadLe32(package.data());
     const int skipped = SkippedBlockLength(version);
     if (skipped < 0) {
         if (MessageHook()) MessageHook()(kOlderSkinMessage);
         return false;
     }
-    const int32_t nameListLength = static_cast<int32_t>(ReadU32(package.data() + 4));
+    const int32_t nameListLength = static_cast<int32_t>(ReadLe32(package.data() + 4));
     if (nameListLength < 0) return false;
 
     uint64_t pos = header_.size() + static_cast<uint64_t>(skipped);
@@ -122,7 +113,7 @@ bool TSkinReader::ParsePackage(std::vector<uint8_t>& package) {
     offsets.reserve(count);
     uint64_t dataLength = 0;
     for (size_t i = 0; i < count; ++i) {
-        const int32_t entrySize = static_cast<int32_t>(ReadU32(package.data() + pos + 4 * i));
+        const int32_t entrySize = static_cast<int32_t>(ReadLe32(package.data() + pos + 4 * i));
         if (entrySize < 0) return false;
         sizes[i] = entrySize;
         offsets.push_back(static_cast<size_t>(dataLength));

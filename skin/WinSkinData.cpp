@@ -1,5 +1,7 @@
 #include "skin/WinSkinData.h"
 
+#include "framework/ByteOrder.h"
+
 #include <algorithm>
 #include <cstring>
 #include <exception>
@@ -398,8 +400,7 @@ std::string TSkinData::SkinStore() const {
 
 bool TSkinData::ReadSkinStream(const std::uint8_t* data, std::size_t size) {
     if (size < 4) return false;
-    const std::int32_t count = std::int32_t(std::uint32_t(data[0]) | std::uint32_t(data[1]) << 8 |
-                                            std::uint32_t(data[2]) << 16 | std::uint32_t(data[3]) << 24);
+    const std::int32_t count = std::int32_t(ReadLe32(data));
     if (count <= 0) return true;
     if (std::size_t(count) > size - 4) return false;
     stored_.assign(data + 4, data + 4 + count);
@@ -411,8 +412,7 @@ std::vector<std::uint8_t> TSkinData::WriteSkinStream() const {
     const std::uint32_t count = std::uint32_t(std::min<std::size_t>(stored_.size(), 0x7FFFFFFF));
     std::vector<std::uint8_t> out;
     out.reserve(4 + count);
-    for (int shift = 0; shift < 32; shift += 8)
-        out.push_back(std::uint8_t(count >> shift));
+    PutLe32(out, count);
     out.insert(out.end(), stored_.begin(), stored_.begin() + std::ptrdiff_t(count));
     return out;
 }
@@ -1036,12 +1036,7 @@ TColor TSkinData::ComputeFrameColour() const {
     return top.Bitmap.Pixel(top.Bitmap.Width() / 3, frameHeight / 3);
 }
 
-std::vector<const TDataSkinObject*> TSkinData::Elements() const {
-    std::vector<const TDataSkinObject*> all;
-    for (const auto& b : borders_)
-        all.push_back(b.get());
-    all.push_back(title_.get());
-    all.push_back(buttons_.get());
+std::vector<const TDataSkinObject*> TSkinData::TableElements() const {
     const TDataSkinObject* table[] = {
         Progress.get(),       ProgressChunk.get(),  MenuBar.get(),         GroupBoxEdge.get(),
         GroupBox.get(),       Tabs.get(),           StatusBar.get(),       TabPane.get(),
@@ -1051,8 +1046,20 @@ std::vector<const TDataSkinObject*> TSkinData::Elements() const {
         TrackThumbHorz.get(), TrackThumbVert.get(), TrackThumbLeft.get(),  TrackThumbRight.get(),
         TrackThumbUp.get(),   TrackThumbDown.get(), UpDownHorz.get(),      UpDownVert.get(),
         Track.get(),          TrackVert.get()};
+    std::vector<const TDataSkinObject*> present;
     for (const TDataSkinObject* e : table)
-        if (e) all.push_back(e);
+        if (e) present.push_back(e);
+    return present;
+}
+
+std::vector<const TDataSkinObject*> TSkinData::Elements() const {
+    std::vector<const TDataSkinObject*> all;
+    for (const auto& b : borders_)
+        all.push_back(b.get());
+    all.push_back(title_.get());
+    all.push_back(buttons_.get());
+    for (const TDataSkinObject* e : TableElements())
+        all.push_back(e);
     for (const auto& b : CaptionButtons)
         all.push_back(b.get());
     if (ComboxArrow) all.push_back(ComboxArrow.get());
@@ -1062,16 +1069,9 @@ std::vector<const TDataSkinObject*> TSkinData::Elements() const {
 
 const TDataSkinObject* TSkinData::FindElement(const std::string& section) const {
     if (SameText(section, "menuBar")) return MenuBar.get();
-    const TDataSkinObject* table[] = {
-        Progress.get(),       ProgressChunk.get(),   GroupBoxEdge.get(),    GroupBox.get(),
-        Tabs.get(),           StatusBar.get(),       TabPane.get(),         ToolBars.get(),
-        ComboButton.get(),    SunkEdge.get(),        ExtraImages.get(),     Header.get(),
-        MenuItem.get(),       MenuBackground.get(),  Scrollbar.get(),       HorzScroll.get(),
-        VertScroll.get(),     HorzScrollThumb.get(), VertScrollThumb.get(), TrackThumbHorz.get(),
-        TrackThumbVert.get(), TrackThumbLeft.get(),  TrackThumbRight.get(), TrackThumbUp.get(),
-        TrackThumbDown.get(), UpDownHorz.get(),      UpDownVert.get(),      Track.get(),
-        TrackVert.get(),      ComboxArrow.get(),     Toolbar.get()};
-    for (const TDataSkinObject* e : table)
+    for (const TDataSkinObject* e : TableElements())
+        if (SameText(e->Name, section)) return e;
+    for (const TDataSkinObject* e : {ComboxArrow.get(), Toolbar.get()})
         if (e && SameText(e->Name, section)) return e;
     return nullptr;
 }

@@ -408,6 +408,8 @@ public:
     TColor ComputeFrameColour() const;
 
 private:
+    // The elements of the load table that are present, in load order.
+    std::vector<const TDataSkinObject*> TableElements() const;
     void ClearSkin();
     void ReadSkin(const TQuickIni& ini);
     void ReadBorders(const TQuickIni& ini);

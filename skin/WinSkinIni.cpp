@@ -1,5 +1,6 @@
 #include "skin/WinSkinIni.h"
 
+#include "framework/AsciiText.h"
 #include "framework/StringList.h"
 
 #include <stdexcept>
@@ -18,17 +19,6 @@ std::string Trim(const std::string& text) {
     while (end > begin && IsBlank(text[end - 1]))
         --end;
     return text.substr(begin, end - begin);
-}
-
-std::string LowerAscii(std::string text) {
-    for (char& c : text) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
-    return text;
-}
-
-bool SameTextAscii(const std::string& a, const std::string& b) {
-    return a.size() == b.size() && LowerAscii(a) == LowerAscii(b);
 }
 
 bool IsSectionLine(const std::string& trimmed) {

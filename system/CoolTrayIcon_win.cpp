@@ -11,6 +11,7 @@
 #include "framework/Application_win.h"
 #include "framework/Controls_win.h"
 #include "framework/Forms_win.h"
+#include "framework/HandlerWindow_win.h"
 #include "framework/ImgList_win.h"
 #include "framework/Menus_win.h"
 #include "framework/Text_win.h"
@@ -23,10 +24,6 @@ constexpr DWORD kTrayRecordSize = NOTIFYICONDATAA_V2_SIZE;
 #ifndef _WIN64
 static_assert(NOTIFYICONDATAA_V2_SIZE == 488, "32-bit tray record with balloon fields");
 #endif
-
-HINSTANCE ModuleInstance() {
-    return ::GetModuleHandleA(nullptr);
-}
 
 // Shell identifiers are 32 bits even on 64-bit Windows, so an icon is known by a number of its
 // own rather than by its address; the handler maps the number back to the live component.
@@ -57,19 +54,6 @@ bool IsLiveIcon(const TCoolTrayIcon* icon) {
 std::unique_ptr<TTrayIconHandler>& SharedHandler() {
     static std::unique_ptr<TTrayIconHandler> handler;
     return handler;
-}
-
-void AcquireTrayWindow() {
-    auto& handler = SharedHandler();
-    if (!handler) handler = std::make_unique<TTrayIconHandler>();
-    ++handler->UserCount;
-}
-
-void ReleaseTrayWindow() {
-    auto& handler = SharedHandler();
-    if (!handler) return;
-    if (handler->UserCount > 0) --handler->UserCount;
-    if (handler->UserCount == 0) handler.reset();
 }
 
 DWORD CommonControlsVersion() {
@@ -164,15 +148,8 @@ TTrayIconHandler* TrayIconHandler() {
     return SharedHandler().get();
 }
 
-TTrayIconHandler::TTrayIconHandler() {
-    WNDCLASSA wc{};
-    wc.lpfnWndProc = &TTrayIconHandler::WindowProc;
-    wc.hInstance = ModuleInstance();
-    wc.lpszClassName = kTrayIconWindowClass;
-    ::RegisterClassA(&wc); // fails harmlessly when already registered
-    window_ = ::CreateWindowExA(WS_EX_TOOLWINDOW, kTrayIconWindowClass, "", WS_POPUP, 0, 0, 0, 0, nullptr,
-                                nullptr, ModuleInstance(), nullptr);
-}
+TTrayIconHandler::TTrayIconHandler()
+    : window_(CreateHandlerWindow(kTrayIconWindowClass, &TTrayIconHandler::WindowProc)) {}
 
 TTrayIconHandler::~TTrayIconHandler() {
     if (window_) ::DestroyWindow(window_);
@@ -201,7 +178,7 @@ LRESULT CALLBACK TTrayIconHandler::WindowProc(HWND wnd, UINT msg, WPARAM wParam,
 }
 
 TCoolTrayIcon::TCoolTrayIcon(TComponent* owner) : TComponent(owner), TTrayIconLogic(this, *this) {
-    AcquireTrayWindow();
+    AcquireSharedHandler(SharedHandler());
     UINT id = NextTrayId();
     LiveIcons()[id] = this;
     icon_.OnChange = [this] { RefreshTrayEntry(); };
@@ -241,7 +218,7 @@ TCoolTrayIcon::~TCoolTrayIcon() {
     LiveIcons().erase(trayRecord_.uID);
     if (iconList_) iconList_->RemoveFreeNotification(this);
     if (popupMenu_) popupMenu_->RemoveFreeNotification(this);
-    ReleaseTrayWindow();
+    ReleaseSharedHandler(SharedHandler());
 }
 
 void TCoolTrayIcon::SetIcon(const TIcon& icon) {

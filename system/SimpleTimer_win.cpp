@@ -2,6 +2,8 @@
 
 #include <memory>
 
+#include "framework/HandlerWindow_win.h"
+
 namespace {
 
 // Destroyed at module shutdown if a timer was never destroyed.
@@ -10,25 +12,10 @@ std::unique_ptr<TSimpleTimerHandler>& SharedHandler() {
     return handler;
 }
 
-HINSTANCE ModuleInstance() {
-    return ::GetModuleHandleA(nullptr);
-}
-
-void RegisterHandlerClass(WNDPROC proc) {
-    WNDCLASSA wc{};
-    wc.lpfnWndProc = proc;
-    wc.hInstance = ModuleInstance();
-    wc.lpszClassName = kSimpleTimerWindowClass;
-    ::RegisterClassA(&wc); // fails harmlessly when already registered
-}
-
 } // namespace
 
-TSimpleTimerHandler::TSimpleTimerHandler() {
-    RegisterHandlerClass(&TSimpleTimerHandler::WindowProc);
-    window_ = ::CreateWindowExA(WS_EX_TOOLWINDOW, kSimpleTimerWindowClass, "", WS_POPUP, 0, 0, 0, 0, nullptr,
-                                nullptr, ModuleInstance(), nullptr);
-}
+TSimpleTimerHandler::TSimpleTimerHandler()
+    : window_(CreateHandlerWindow(kSimpleTimerWindowClass, &TSimpleTimerHandler::WindowProc)) {}
 
 TSimpleTimerHandler::~TSimpleTimerHandler() {
     if (window_) ::DestroyWindow(window_);
@@ -51,16 +38,11 @@ TSimpleTimerHandler* SimpleTimerHandler() {
 }
 
 void AcquireTimerWindow() {
-    auto& handler = SharedHandler();
-    if (!handler) handler = std::make_unique<TSimpleTimerHandler>();
-    ++handler->UserCount;
+    AcquireSharedHandler(SharedHandler());
 }
 
 void ReleaseTimerWindow() {
-    auto& handler = SharedHandler();
-    if (!handler) return;
-    if (handler->UserCount > 0) --handler->UserCount;
-    if (handler->UserCount == 0) handler.reset();
+    ReleaseSharedHandler(SharedHandler());
 }
 
 bool SystemSetTimer(std::uintptr_t timerId, std::uint32_t intervalMs) {

@@ -467,26 +467,22 @@ void TForm1::Button_DownLoadServerTxtClick(TObject*) {
     Invoke(Button_LoadVer);
 }
 
-void TForm1::Button_LoadVerClick(TObject*) {
-    std::string serverList = AppPath + "ServerUrl.txt";
+bool TForm1::LoadListFile(const std::string& name, TListBox* into, const std::wstring& failure) {
+    const std::string path = AppPath + name;
     TStringList lines;
-    if (!FileExistsA(serverList) || !lines.LoadFromFile(serverList)) {
-        SetStatus(L"无法获取升级服务器列表信息.");
+    if (!FileExistsA(path) || !lines.LoadFromFile(path)) {
+        SetStatus(failure);
         ShowFailurePicture();
-        return;
+        return false;
     }
     RemoveEmptyLines(lines);
-    ListBox_UpdateServerUrl->SetText(lines.Text());
+    into->SetText(lines.Text());
+    return true;
+}
 
-    std::string updateList = AppPath + "UpdateList.txt";
-    lines.Clear();
-    if (!FileExistsA(updateList) || !lines.LoadFromFile(updateList)) {
-        SetStatus(L"无法获取更新文件列表信息.");
-        ShowFailurePicture();
-        return;
-    }
-    RemoveEmptyLines(lines);
-    ListBoxUpdateDownLoad->SetText(lines.Text());
+void TForm1::Button_LoadVerClick(TObject*) {
+    if (!LoadListFile("ServerUrl.txt", ListBox_UpdateServerUrl, L"无法获取升级服务器列表信息.")) return;
+    if (!LoadListFile("UpdateList.txt", ListBoxUpdateDownLoad, L"无法获取更新文件列表信息.")) return;
 
     if (::InternetCheckConnectionA(ServerUrl->Text().c_str(), FLAG_ICC_FORCE_CONNECTION, 0)) {
         Invoke(ButtonUpdateWebPing);

@@ -135,6 +135,9 @@ private:
     void CreateTray();
     // The four steps of every failure that the tray shows: both picture timers stopped, picture 3.
     void ShowFailurePicture();
+    // Loads a list file beside the program into the list box, without its empty lines. When it is
+    // missing: the status text, the failure picture, and false.
+    bool LoadListFile(const std::string& name, TListBox* into, const std::wstring& failure);
     void StartFileDownload();
     void EndRunWithFailure();
     bool WriteBatch(const std::string& path, const std::vector<std::string>& lines);

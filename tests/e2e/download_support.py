@@ -10,6 +10,7 @@ import time
 import urllib.request
 
 from harness import ENCODING, PROJECT, program, run_config
+from procutil import stop_process
 
 FAULTSERVER = os.path.join(PROJECT, "tests", "support", "faultserver.py")
 LIST_FILES = ("updatelist.txt", "serverurl.txt")
@@ -128,13 +129,7 @@ class FaultServer:
         return out
 
     def stop(self):
-        if self.process and self.process.poll() is None:
-            self.process.terminate()
-            try:
-                self.process.wait(10)
-            except subprocess.TimeoutExpired:
-                self.process.kill()
-                self.process.wait(5)
+        stop_process(self.process)
         self.process = None
 
 

@@ -24,6 +24,7 @@ sys.path.insert(0, os.path.join(PROJECT, "scripts"))
 
 import publish  # noqa: E402  (scripts/publish.py)
 from nginx_site import NginxSite, closed_port, free_port  # noqa: E402,F401
+from procutil import stop_process  # noqa: E402
 
 ENCODING = "gbk"
 CONFIG_NAME = "UpdateConFig.ini"
@@ -111,12 +112,7 @@ class _Display:
 
     @classmethod
     def stop(cls):
-        if cls.xvfb and cls.xvfb.poll() is None:
-            cls.xvfb.terminate()
-            try:
-                cls.xvfb.wait(5)
-            except subprocess.TimeoutExpired:
-                cls.xvfb.kill()
+        stop_process(cls.xvfb, grace=5)
         cls.xvfb = None
 
 

@@ -25,6 +25,7 @@ import unittest
 
 from harness import run_config
 from nginx_site import NGINX, NginxSite
+from procutil import stop_process
 
 IP = shutil.which("ip") or "/usr/sbin/ip"
 
@@ -166,13 +167,7 @@ class SilentHost:
 
     def close(self):
         for p in self._processes:
-            if p.poll() is None:
-                p.terminate()
-                try:
-                    p.wait(10)
-                except subprocess.TimeoutExpired:
-                    p.kill()
-                    p.wait(5)
+            stop_process(p)
         self._processes = []
         if getattr(self, "_resolver_dir", None):
             shutil.rmtree(self._resolver_dir, ignore_errors=True)

@@ -13,6 +13,8 @@ import subprocess
 import time
 import urllib.parse
 
+from procutil import stop_process
+
 NGINX = shutil.which("nginx") or "/usr/sbin/nginx"
 
 LOG_FORMAT = "'$msec\\t$request_method\\t$request_uri\\t$server_protocol\\t$status\\t$body_bytes_sent\\t$http_range\\t$http_user_agent\\t$remote_addr'"
@@ -133,13 +135,7 @@ http {{
     def stop(self):
         if not self.process:
             return
-        if self.process.poll() is None:
-            self.process.terminate()  # fast shutdown of master and workers
-            try:
-                self.process.wait(10)
-            except subprocess.TimeoutExpired:
-                self.process.kill()
-                self.process.wait(5)
+        stop_process(self.process)  # SIGTERM: fast shutdown of master and workers
         if self.process.stderr:
             self.process.stderr.close()
         self.process = None

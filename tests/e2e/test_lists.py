@@ -221,19 +221,23 @@ class FailedFetch(ListTestCase):
 
 
 class LineEnds(ListTestCase):
+    def start_and_check_loaded(self, server_list, update_list):
+        """Serves the two lists, starts the updater and checks the lines it loaded from them."""
+        site = ListSite(self, server_list, update_list)
+        install = self.install_with(site, current_files=["current.dat", "data/sub.dat"])
+        run = self.start(install)
+        loaded = run.wait_for(loaded_and_measured, slow(60), "the loaded lists and the measured servers")
+        self.assertEqual(loaded.list_items("ListBox_UpdateServerUrl"),
+                         ["http://127.0.0.1:1/one/", "http://127.0.0.1:1/Two/"])
+        self.assertEqual(loaded.list_items("ListBoxUpdateDownLoad"), ["", "current.dat|8|", " ", "sub.dat|8|data\\"])
+        return run
+
     def test_lf_and_cr_line_ends_and_runs_of_empty_lines(self):
         # Update list: LF only, an empty first line, runs of empty lines, a line of one blank.
         update_list = b"\ncurrent.dat|8|\n\n\n\n \n\n\nsub.dat|8|data\\\n\n"
         # Server list: CR only, with runs of empty lines between and after the servers.
         server_list = b"http://127.0.0.1:1/one/\r\r\r\rhttp://127.0.0.1:1/Two/\r\r"
-        site = ListSite(self, server_list, update_list)
-        install = self.install_with(site, current_files=["current.dat", "data/sub.dat"])
-        run = self.start(install)
-
-        loaded = run.wait_for(loaded_and_measured, slow(60), "the loaded lists and the measured servers")
-        self.assertEqual(loaded.list_items("ListBox_UpdateServerUrl"),
-                         ["http://127.0.0.1:1/one/", "http://127.0.0.1:1/Two/"])
-        self.assertEqual(loaded.list_items("ListBoxUpdateDownLoad"), ["", "current.dat|8|", " ", "sub.dat|8|data\\"])
+        run = self.start_and_check_loaded(server_list, update_list)
 
         snap = run.wait_for(has_line(SUCCESS), slow(30), "the end of the run")
         self.assertIn("current.dat不需要更新...", snap.log_lines())
@@ -243,13 +247,7 @@ class LineEnds(ListTestCase):
     def test_crlf_lists_with_empty_lines_load_the_same_lines(self):
         update_list = b"\r\ncurrent.dat|8|\r\n\r\n\r\n\r\n \r\n\r\nsub.dat|8|data\\\r\n"
         server_list = b"http://127.0.0.1:1/one/\r\n\r\n\r\nhttp://127.0.0.1:1/Two/\r\n"
-        site = ListSite(self, server_list, update_list)
-        install = self.install_with(site, current_files=["current.dat", "data/sub.dat"])
-        run = self.start(install)
-        loaded = run.wait_for(loaded_and_measured, slow(60), "the loaded lists and the measured servers")
-        self.assertEqual(loaded.list_items("ListBox_UpdateServerUrl"),
-                         ["http://127.0.0.1:1/one/", "http://127.0.0.1:1/Two/"])
-        self.assertEqual(loaded.list_items("ListBoxUpdateDownLoad"), ["", "current.dat|8|", " ", "sub.dat|8|data\\"])
+        run = self.start_and_check_loaded(server_list, update_list)
         self.assertEqual(run.wait_exit(slow(40))[0], 0)
 
 

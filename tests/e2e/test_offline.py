@@ -20,6 +20,7 @@ import unittest
 import harness
 from harness import E2ETestCase, kill_wineserver, run_config, slow, wine_env
 from netns_support import IP, SilentHost, _existing_namespaces, _run, require_netns
+from procutil import stop_process
 
 INIT = "正在初始化..."
 NET_NO = "网络状态:No"
@@ -109,13 +110,7 @@ class Listener:
         return self.records().count("connection")
 
     def stop(self):
-        if self.process.poll() is None:
-            self.process.terminate()
-            try:
-                self.process.wait(10)
-            except subprocess.TimeoutExpired:
-                self.process.kill()
-                self.process.wait(5)
+        stop_process(self.process)
 
 
 def netns_prefix():

@@ -2,6 +2,9 @@
 // the events raised by synthetic callbacks, pictures, balloons, the taskbar re-creation notice,
 // the owner form's subclassing and clean removal.
 #include <gtest/gtest.h>
+
+#include "helpers/MessagePump.h"
+
 #include <windows.h>
 
 #include <memory>
@@ -17,20 +20,6 @@
 #include "system/Unit_RefreshTrayIcon_win.h"
 
 namespace {
-
-void Pump(DWORD ms) {
-    DWORD start = ::GetTickCount();
-    for (;;) {
-        DWORD elapsed = ::GetTickCount() - start;
-        if (elapsed >= ms) break;
-        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, ms - elapsed, QS_ALLINPUT);
-        MSG msg;
-        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            ::TranslateMessage(&msg);
-            ::DispatchMessageW(&msg);
-        }
-    }
-}
 
 HWND FindHandlerWindow() {
     return ::FindWindowA(kTrayIconWindowClass, nullptr);
@@ -143,7 +132,7 @@ TEST_F(CoolTrayIconTest, AnimationStepsThroughThePictures) {
     };
     tray->SetCycleInterval(40);
     tray->SetCycleIcons(true);
-    Pump(330);
+    PumpFor(330);
     tray->SetCycleIcons(false);
     ASSERT_GE(next.size(), 4u);
     for (size_t i = 0; i < 4; ++i)
@@ -173,14 +162,14 @@ TEST_F(CoolTrayIconTest, DoubleClickHandlerDelaysTheSingleClick) {
     Callback(WM_LBUTTONDOWN);
     Callback(WM_LBUTTONUP);
     EXPECT_TRUE(events.empty());
-    Pump(::GetDoubleClickTime() + 300);
+    PumpFor(::GetDoubleClickTime() + 300);
     EXPECT_EQ(events, std::vector<std::string>{"click"});
     events.clear();
     Callback(WM_LBUTTONDOWN);
     Callback(WM_LBUTTONUP);
     Callback(WM_LBUTTONDBLCLK);
     Callback(WM_LBUTTONUP);
-    Pump(::GetDoubleClickTime() + 300);
+    PumpFor(::GetDoubleClickTime() + 300);
     EXPECT_EQ(events, std::vector<std::string>{"dblclick"});
 }
 

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "helpers/MessagePump.h"
+
 #include <fstream>
 #include <memory>
 
@@ -16,21 +18,6 @@
 #include "framework/Text_win.h"
 
 namespace {
-
-// Lets the window thread run its messages for a while.
-void PumpFor(DWORD ms) {
-    DWORD end = ::GetTickCount() + ms;
-    for (;;) {
-        MSG msg;
-        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            ::TranslateMessage(&msg);
-            ::DispatchMessageW(&msg);
-        }
-        DWORD now = ::GetTickCount();
-        if (static_cast<LONG>(end - now) <= 0) return;
-        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, end - now, QS_ALLINPUT);
-    }
-}
 
 class Framework : public ::testing::Test {
 protected:
@@ -73,7 +60,7 @@ TEST_F(Framework, ArmingARunningTimerWithItsOwnIntervalKeepsTheCountdown) {
     });
     timer.Arm(600);
     PumpFor(400);
-    timer.Arm(600);  // same interval: must not restart the period
+    timer.Arm(600); // same interval: must not restart the period
     PumpFor(700);
     ASSERT_EQ(log.at.size(), 1u);
     EXPECT_LT(log.at[0], 950u) << "the countdown was restarted";
@@ -183,13 +170,13 @@ TEST_F(Framework, ClicksReachTheControlsOwnHandler) {
                    reinterpret_cast<LPARAM>(form.label->Handle()));
     EXPECT_EQ(buttonClicks, 1);
     EXPECT_EQ(labelClicks, 1);
-    form.button->Click();  // a step invoked from code
+    form.button->Click(); // a step invoked from code
     EXPECT_EQ(buttonClicks, 2);
 }
 
 TEST_F(Framework, ListBoxKeepsTheExactBytesAndTheWindowShowsThem) {
     TestForm form(nullptr);
-    std::string gbk = "\xC9\xFD\xBC\xB6";  // "升级" in GBK
+    std::string gbk = "\xC9\xFD\xBC\xB6"; // "升级" in GBK
     form.list->Add("first");
     form.list->Add(gbk);
     form.list->SetText("a\nb\r\nc");
@@ -247,7 +234,7 @@ TEST_F(Framework, ClosingTheMainFormEndsTheLoopAfterItsCloseHandler) {
     TTimer closer(nullptr);
     closer.SetOnTimer([&](TObject*) {
         form->Close();
-        form->Close();  // a second request is the same close
+        form->Close(); // a second request is the same close
     });
     closer.Arm(50);
     app->Run();
@@ -292,13 +279,14 @@ TEST_F(ProfileFile, ReadsAtMost2047BytesOfAValue) {
 
 TEST_F(ProfileFile, BinaryGarbageReadsAsFarAsTheRulesAllow) {
     std::string junk;
-    for (int i = 0; i < 4096; ++i) junk += static_cast<char>((i * 131 + 7) & 0xFF);
+    for (int i = 0; i < 4096; ++i)
+        junk += static_cast<char>((i * 131 + 7) & 0xFF);
     TIniFile ini(Write(junk + "\r\n[SoftSetInfo]\r\nProcessName=client.exe\r\n" + junk));
     EXPECT_EQ(ini.ReadString("SoftSetInfo", "ProcessName", ""), "client.exe");
     EXPECT_EQ(ini.ReadString("SoftSetInfo", "ServerUrl", "none"), "none");
 }
 
-}  // namespace
+} // namespace
 
 namespace {
 
@@ -319,7 +307,8 @@ TEST_F(Framework, TwoTimersArmingEachOtherAlternate) {
     up.Arm(100);
     PumpFor(1050);
     ASSERT_GE(shown.size(), 6u);
-    for (size_t i = 0; i < shown.size(); ++i) EXPECT_EQ(shown[i], static_cast<int>(i % 2)) << i;
+    for (size_t i = 0; i < shown.size(); ++i)
+        EXPECT_EQ(shown[i], static_cast<int>(i % 2)) << i;
 }
 
-}  // namespace
+} // namespace

@@ -6,6 +6,9 @@
 #include "framework/Handle_win.h"
 
 #include <gtest/gtest.h>
+
+#include "helpers/MessagePump.h"
+
 #include <wininet.h>
 
 #include <cstdlib>
@@ -37,27 +40,6 @@ std::string Pattern(size_t size) {
     for (size_t i = 0; i < size; ++i)
         s[i] = static_cast<char>(((i % 251) + (i / 251) * 17) % 256);
     return s;
-}
-
-// Dispatches this thread's messages until done() holds or the time is up.
-bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 20000) {
-    const ULONGLONG end = ::GetTickCount64() + timeoutMs;
-    for (;;) {
-        MSG msg;
-        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            ::TranslateMessage(&msg);
-            ::DispatchMessageW(&msg);
-        }
-        if (done()) return true;
-        const ULONGLONG now = ::GetTickCount64();
-        if (now >= end) return false;
-        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(std::min<ULONGLONG>(end - now, 50)),
-                                    QS_ALLINPUT);
-    }
-}
-
-void PumpFor(DWORD ms) {
-    PumpUntil([] { return false; }, ms);
 }
 
 std::string ReadFile(const std::string& name) {

@@ -1,6 +1,9 @@
 // TSimpleTimer on the real message loop: one shared hidden window, independent periods, pausing
 // with interval 0, restart of the period on a new interval, and the window's end with the last timer.
 #include <gtest/gtest.h>
+
+#include "helpers/MessagePump.h"
+
 #include <windows.h>
 
 #include <memory>
@@ -9,21 +12,6 @@
 #include "system/SimpleTimer_win.h"
 
 namespace {
-
-// Runs this thread's messages for `ms` milliseconds.
-void Pump(DWORD ms) {
-    DWORD start = ::GetTickCount();
-    for (;;) {
-        DWORD elapsed = ::GetTickCount() - start;
-        if (elapsed >= ms) break;
-        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, ms - elapsed, QS_ALLINPUT);
-        MSG msg;
-        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            ::TranslateMessage(&msg);
-            ::DispatchMessageW(&msg);
-        }
-    }
-}
 
 // Tick times in ms since the recorder was made.
 struct TickLog {
@@ -47,7 +35,7 @@ TEST(SimpleTimer, TwoTimersWithDifferentPeriodsTickIndependentlyThroughOneWindow
     EXPECT_EQ(FindTimerWindow(), SimpleTimerHandler()->Handle());
     a->SetRunning(true);
     b->SetRunning(true);
-    Pump(1000);
+    PumpFor(1000);
     EXPECT_GE(fast.at.size(), 10u);
     EXPECT_LE(fast.at.size(), 21u);
     EXPECT_GE(slow.at.size(), 3u);
@@ -59,7 +47,7 @@ TEST(SimpleTimer, TwoTimersWithDifferentPeriodsTickIndependentlyThroughOneWindow
     size_t slowBefore = slow.at.size();
     a.reset();
     EXPECT_NE(FindTimerWindow(), nullptr);
-    Pump(450);
+    PumpFor(450);
     EXPECT_GE(slow.at.size(), slowBefore + 1);
     b.reset();
     EXPECT_EQ(SimpleTimerHandler(), nullptr);
@@ -70,16 +58,16 @@ TEST(SimpleTimer, IntervalZeroPausesWhileRunningAnd500Resumes) {
     TickLog log;
     TSimpleTimer timer(60, log.Handler());
     timer.SetRunning(true);
-    Pump(300);
+    PumpFor(300);
     EXPECT_GE(log.at.size(), 2u);
     timer.SetIntervalMs(0);
     EXPECT_TRUE(timer.Running());
     size_t paused = log.at.size();
-    Pump(400);
+    PumpFor(400);
     EXPECT_EQ(log.at.size(), paused) << "no tick while the interval is 0";
     DWORD resumedAt = ::GetTickCount() - log.start;
     timer.SetIntervalMs(500);
-    Pump(1150);
+    PumpFor(1150);
     ASSERT_GE(log.at.size(), paused + 2) << "resumed without SetRunning";
     EXPECT_LE(log.at.size(), paused + 3);
     EXPECT_GE(log.at[paused] - resumedAt, 450u);
@@ -89,10 +77,10 @@ TEST(SimpleTimer, NewIntervalRestartsThePeriodFromTheCall) {
     TickLog log;
     TSimpleTimer timer(300, log.Handler());
     timer.SetRunning(true);
-    Pump(200);
+    PumpFor(200);
     DWORD changedAt = ::GetTickCount() - log.start;
     timer.SetIntervalMs(400);
-    Pump(700);
+    PumpFor(700);
     ASSERT_FALSE(log.at.empty());
     EXPECT_GE(log.at.front() - changedAt, 370u) << "not at 300 ms after the first arming";
 }
@@ -101,10 +89,10 @@ TEST(SimpleTimer, SameIntervalHasNoEffect) {
     TickLog log;
     TSimpleTimer timer(300, log.Handler());
     timer.SetRunning(true);
-    Pump(200);
+    PumpFor(200);
     DWORD changedAt = ::GetTickCount() - log.start;
     timer.SetIntervalMs(300);
-    Pump(250);
+    PumpFor(250);
     ASSERT_FALSE(log.at.empty()) << "the period was restarted";
     EXPECT_LT(log.at.front() - changedAt, 250u);
 }
@@ -119,12 +107,12 @@ TEST(SimpleTimer, CannotRunWithIntervalZeroAndStopsCleanly) {
     EXPECT_FALSE(timer.Running()) << "a new interval does not start an idle timer";
     timer.SetRunning(true);
     EXPECT_TRUE(timer.Running());
-    Pump(200);
+    PumpFor(200);
     EXPECT_FALSE(log.at.empty());
     timer.SetRunning(false);
     EXPECT_FALSE(timer.Running());
     size_t stopped = log.at.size();
-    Pump(200);
+    PumpFor(200);
     EXPECT_EQ(log.at.size(), stopped);
     EXPECT_FALSE(timer.Disarm(true)) << "no system timer left to kill";
 }
@@ -135,7 +123,7 @@ TEST(SimpleTimer, EmptyTickHandlerPausesAndATickWithoutHandlerDoesNothing) {
     timer.SetRunning(true);
     timer.SetOnTick(nullptr);
     EXPECT_TRUE(timer.Running());
-    Pump(200);
+    PumpFor(200);
     EXPECT_TRUE(log.at.empty());
     // A stray WM_TIMER for this timer, and one for a timer that no longer exists.
     ::SendMessageW(SimpleTimerHandler()->Handle(), WM_TIMER, static_cast<WPARAM>(timer.TimerId()), 0);
@@ -143,7 +131,7 @@ TEST(SimpleTimer, EmptyTickHandlerPausesAndATickWithoutHandlerDoesNothing) {
     EXPECT_TRUE(log.at.empty());
     timer.SetOnTick(log.Handler());
     timer.SetRunning(true);
-    Pump(200);
+    PumpFor(200);
     EXPECT_FALSE(log.at.empty());
 }
 
@@ -155,7 +143,7 @@ TEST(SimpleTimer, TickHandlerMayDestroyItsTimer) {
         timer.reset();
     });
     timer->SetRunning(true);
-    Pump(300);
+    PumpFor(300);
     EXPECT_EQ(ticks, 1);
     EXPECT_EQ(FindTimerWindow(), nullptr);
 }

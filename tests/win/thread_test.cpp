@@ -4,25 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include "helpers/MessagePump.h"
+
 #include <functional>
 #include <stdexcept>
 #include <vector>
 
 namespace {
-
-bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 10000) {
-    const ULONGLONG end = ::GetTickCount64() + timeoutMs;
-    for (;;) {
-        MSG msg;
-        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            ::TranslateMessage(&msg);
-            ::DispatchMessageW(&msg);
-        }
-        if (done()) return true;
-        if (::GetTickCount64() >= end) return false;
-        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-    }
-}
 
 class LambdaThread : public TThread {
 public:

@@ -1,5 +1,7 @@
 #include "IconGen.h"
 
+#include "framework/ByteOrder.h"
+
 #include <algorithm>
 #include <cmath>
 #include <functional>
@@ -176,32 +178,22 @@ Image DrawTrayPicture(Badge badge, int size) {
 
 namespace {
 
-void Put16(std::vector<std::uint8_t>& v, unsigned x) {
-    v.push_back(static_cast<std::uint8_t>(x & 0xFF));
-    v.push_back(static_cast<std::uint8_t>((x >> 8) & 0xFF));
-}
-
-void Put32(std::vector<std::uint8_t>& v, std::uint32_t x) {
-    Put16(v, x & 0xFFFF);
-    Put16(v, x >> 16);
-}
-
 std::vector<std::uint8_t> EncodeBmpEntry(const Image& img) {
     const int n = img.size;
     const std::uint32_t maskStride = static_cast<std::uint32_t>((n + 31) / 32 * 4);
     const std::uint32_t xorBytes = static_cast<std::uint32_t>(n) * n * 4;
     std::vector<std::uint8_t> v;
-    Put32(v, 40);
-    Put32(v, static_cast<std::uint32_t>(n));
-    Put32(v, static_cast<std::uint32_t>(2 * n)); // colour rows and mask rows
-    Put16(v, 1);
-    Put16(v, 32);
-    Put32(v, 0); // BI_RGB
-    Put32(v, xorBytes + maskStride * n);
-    Put32(v, 0);
-    Put32(v, 0);
-    Put32(v, 0);
-    Put32(v, 0);
+    PutLe32(v, 40);
+    PutLe32(v, static_cast<std::uint32_t>(n));
+    PutLe32(v, static_cast<std::uint32_t>(2 * n)); // colour rows and mask rows
+    PutLe16(v, 1);
+    PutLe16(v, 32);
+    PutLe32(v, 0); // BI_RGB
+    PutLe32(v, xorBytes + maskStride * n);
+    PutLe32(v, 0);
+    PutLe32(v, 0);
+    PutLe32(v, 0);
+    PutLe32(v, 0);
     for (int y = n - 1; y >= 0; --y) {
         for (int x = 0; x < n; ++x) {
             const Rgba& p = img.pixels[static_cast<size_t>(y) * n + x];
@@ -229,9 +221,9 @@ std::vector<std::uint8_t> EncodeIco(const std::vector<Image>& images) {
     for (const Image& img : images)
         entries.push_back(EncodeBmpEntry(img));
     std::vector<std::uint8_t> out;
-    Put16(out, 0);
-    Put16(out, 1); // icon
-    Put16(out, static_cast<unsigned>(images.size()));
+    PutLe16(out, 0);
+    PutLe16(out, 1); // icon
+    PutLe16(out, static_cast<unsigned>(images.size()));
     std::uint32_t offset = 6 + 16 * static_cast<std::uint32_t>(images.size());
     for (size_t i = 0; i < images.size(); ++i) {
         const int n = images[i].size;
@@ -239,10 +231,10 @@ std::vector<std::uint8_t> EncodeIco(const std::vector<Image>& images) {
         out.push_back(static_cast<std::uint8_t>(n >= 256 ? 0 : n));
         out.push_back(0); // no palette
         out.push_back(0);
-        Put16(out, 1);  // planes
-        Put16(out, 32); // bits per pixel
-        Put32(out, static_cast<std::uint32_t>(entries[i].size()));
-        Put32(out, offset);
+        PutLe16(out, 1);  // planes
+        PutLe16(out, 32); // bits per pixel
+        PutLe32(out, static_cast<std::uint32_t>(entries[i].size()));
+        PutLe32(out, offset);
         offset += static_cast<std::uint32_t>(entries[i].size());
     }
     for (const auto& e : entries)

@@ -1,5 +1,7 @@
 #include "Raster.h"
 
+#include "framework/ByteOrder.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <stdexcept>
@@ -11,16 +13,6 @@ namespace {
 std::uint8_t MixChannel(int a, int b, int step, int steps) {
     // Rounded half up, integers only, so the output never depends on the compiler.
     return static_cast<std::uint8_t>((2 * (a * (steps - step) + b * step) + steps) / (2 * steps));
-}
-
-void PutLe16(std::vector<std::uint8_t>& out, unsigned v) {
-    out.push_back(static_cast<std::uint8_t>(v & 0xFF));
-    out.push_back(static_cast<std::uint8_t>((v >> 8) & 0xFF));
-}
-
-void PutLe32(std::vector<std::uint8_t>& out, std::uint32_t v) {
-    PutLe16(out, v & 0xFFFF);
-    PutLe16(out, v >> 16);
 }
 
 } // namespace

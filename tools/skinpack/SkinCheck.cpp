@@ -1,5 +1,8 @@
 #include "tools/skinpack/SkinCheck.h"
 
+#include "framework/AsciiText.h"
+#include "framework/ByteOrder.h"
+
 #include "skin/WinSkinIni.h"
 
 #include <map>
@@ -7,19 +10,6 @@
 
 namespace {
 
-uint32_t U32(const std::vector<uint8_t>& d, size_t p) {
-    return static_cast<uint32_t>(d[p]) | (static_cast<uint32_t>(d[p + 1]) << 8) |
-           (static_cast<uint32_t>(d[p + 2]) << 16) | (static_cast<uint32_t>(d[p + 3]) << 24);
-}
-uint16_t U16(const std::vector<uint8_t>& d, size_t p) {
-    return static_cast<uint16_t>(d[p] | (d[p + 1] << 8));
-}
-
-std::string Lower(std::string s) {
-    for (char& c : s)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return s;
-}
 std::string Upper(std::string s) {
     for (char& c : s)
         if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
@@ -79,11 +69,11 @@ class TChecker {
 public:
     TChecker(const std::vector<TSkinEntry>& entries, std::vector<TSkinCheckMessage>& out) : out_(out) {
         for (const auto& e : entries) {
-            const std::string key = Lower(e.name);
+            const std::string key = LowerAscii(e.name);
             if (!entries_.count(key)) entries_[key] = &e;
         }
         for (const auto& e : entries) {
-            if (Lower(e.name).find(".ini") != std::string::npos) iniNames_.push_back(e.name);
+            if (LowerAscii(e.name).find(".ini") != std::string::npos) iniNames_.push_back(e.name);
         }
     }
 
@@ -91,7 +81,7 @@ public:
         // The engine takes the first entry whose lower-case name contains ".ini".
         const TSkinEntry* ini = nullptr;
         for (const auto& name : iniNames_) {
-            if (!ini) ini = entries_[Lower(name)];
+            if (!ini) ini = entries_[LowerAscii(name)];
         }
         if (!ini) {
             Error("the skin has no INI entry (no name containing .ini)");
@@ -99,7 +89,7 @@ public:
         }
         if (iniNames_.size() > 1)
             Warning("more than one INI entry; the engine reads only '" + ini->name + "'");
-        used_.insert(Lower(ini->name));
+        used_.insert(LowerAscii(ini->name));
         ini_.LoadFromStream(&ini->data);
         if (ini_.Lines().empty()) Error("INI entry '" + ini->name + "' is empty");
 
@@ -145,7 +135,7 @@ private:
                   "' is ignored by the engine (the name must end in .bmp, lower case)");
             return false;
         }
-        const auto it = entries_.find(Lower(file));
+        const auto it = entries_.find(LowerAscii(file));
         if (it == entries_.end()) {
             Error(where + ": image '" + file + "' is not in the skin");
             return false;
@@ -310,20 +300,20 @@ bool ReadBmpInfo(const std::vector<uint8_t>& file, TBmpInfo& info, std::string& 
         why = "is not a BMP file (no BM header)";
         return false;
     }
-    const uint32_t dataOffset = U32(file, 10);
-    const uint32_t headerSize = U32(file, 14);
+    const uint32_t dataOffset = ReadLe32(file.data() + 10);
+    const uint32_t headerSize = ReadLe32(file.data() + 14);
     int64_t width = 0;
     int64_t height = 0;
     uint32_t compression = 0;
     if (headerSize == 12) {
-        width = U16(file, 18);
-        height = U16(file, 20);
-        info.bitsPerPixel = U16(file, 24);
+        width = ReadLe16(file.data() + 18);
+        height = ReadLe16(file.data() + 20);
+        info.bitsPerPixel = ReadLe16(file.data() + 24);
     } else if (headerSize >= 40 && file.size() >= 14 + 40) {
-        width = static_cast<int32_t>(U32(file, 18));
-        height = static_cast<int32_t>(U32(file, 22));
-        info.bitsPerPixel = U16(file, 28);
-        compression = U32(file, 30);
+        width = static_cast<int32_t>(ReadLe32(file.data() + 18));
+        height = static_cast<int32_t>(ReadLe32(file.data() + 22));
+        info.bitsPerPixel = ReadLe16(file.data() + 28);
+        compression = ReadLe32(file.data() + 30);
     } else {
         why = "has an unknown or truncated info header";
         return false;

@@ -1,5 +1,7 @@
 #include "tools/skinpack/SkinEncoder.h"
 
+#include "framework/ByteOrder.h"
+
 #include "skin/LZH.h"
 
 #include <algorithm>
@@ -149,10 +151,7 @@ std::vector<uint8_t> PackSkinStream(const uint8_t* data, size_t size) {
     std::vector<uint8_t> out;
     out.reserve(size / 2 + 16);
     const uint32_t n = static_cast<uint32_t>(size);
-    out.push_back(static_cast<uint8_t>(n));
-    out.push_back(static_cast<uint8_t>(n >> 8));
-    out.push_back(static_cast<uint8_t>(n >> 16));
-    out.push_back(static_cast<uint8_t>(n >> 24));
+    PutLe32(out, n);
     if (size == 0) return out;
 
     std::vector<uint8_t> history(static_cast<size_t>(kPrefillLength) + size, ' ');

@@ -1,5 +1,7 @@
 #include "tools/skinpack/SkinPackTool.h"
 
+#include "framework/AsciiText.h"
+
 #include "skin/LZH.h"
 #include "skin/SkinRead.h"
 #include "tools/skinpack/SkinCheck.h"
@@ -29,10 +31,7 @@ const char kUsage[] =
     "  skinpack check [-v] <folder or stream>     check a skin against what the engine reads\n";
 
 std::string LowerExt(const fs::path& p) {
-    std::string e = p.extension().string();
-    for (char& c : e)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return e;
+    return LowerAscii(p.extension().string());
 }
 
 bool ReadWholeFile(const fs::path& path, std::vector<uint8_t>& data, std::ostream& err) {
@@ -247,9 +246,7 @@ int Cat(const std::vector<std::string>& a, std::ostream& out, std::ostream& err)
     if (!LoadStream(a[0], reader, err)) return 1;
     std::vector<uint8_t> data;
     const auto& names = reader.Names();
-    std::string lowered = a[1];
-    for (char& c : lowered)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    const std::string lowered = LowerAscii(a[1]);
     if (std::find(names.begin(), names.end(), lowered) == names.end()) {
         err << "skinpack: no entry named '" << a[1] << "'\n";
         return 1;

@@ -1,24 +1,14 @@
 #include "tools/skinpack/SkinPackage.h"
 
+#include "framework/AsciiText.h"
+#include "framework/ByteOrder.h"
+
 #include "skin/SkinRead.h"
 
 #include <set>
 #include <stdexcept>
 
-namespace {
-
-void PutU32(std::vector<uint8_t>& out, uint32_t v) {
-    for (int i = 0; i < 4; ++i)
-        out.push_back(static_cast<uint8_t>(v >> (8 * i)));
-}
-
-std::string Lower(std::string s) {
-    for (char& c : s)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return s;
-}
-
-} // namespace
+namespace {} // namespace
 
 std::vector<uint8_t> BuildSkinPackage(const std::vector<TSkinEntry>& entries, uint32_t version) {
     const int skipped = TSkinReader::SkippedBlockLength(version);
@@ -33,7 +23,7 @@ std::vector<uint8_t> BuildSkinPackage(const std::vector<TSkinEntry>& entries, ui
         if (e.name.empty()) throw std::invalid_argument("entry with an empty name");
         if (e.name.find_first_of(std::string("\r\n\0", 3)) != std::string::npos)
             throw std::invalid_argument("entry name with a line break or NUL: '" + e.name + "'");
-        if (!seen.insert(Lower(e.name)).second)
+        if (!seen.insert(LowerAscii(e.name)).second)
             throw std::invalid_argument("entry '" + e.name +
                                         "' appears twice (names are compared in lower case)");
         if (e.data.size() > 0x7FFFFFFFu) throw std::invalid_argument("entry '" + e.name + "' is too large");
@@ -46,13 +36,13 @@ std::vector<uint8_t> BuildSkinPackage(const std::vector<TSkinEntry>& entries, ui
     std::vector<uint8_t> out;
     out.reserve(static_cast<size_t>(dataLength) + names.size() + 4 * entries.size() + 16 +
                 static_cast<size_t>(skipped));
-    PutU32(out, version);
-    PutU32(out, static_cast<uint32_t>(names.size()));
+    PutLe32(out, version);
+    PutLe32(out, static_cast<uint32_t>(names.size()));
     out.insert(out.end(), 8, 0);
     out.insert(out.end(), static_cast<size_t>(skipped), 0);
     out.insert(out.end(), names.begin(), names.end());
     for (const auto& e : entries)
-        PutU32(out, static_cast<uint32_t>(e.data.size()));
+        PutLe32(out, static_cast<uint32_t>(e.data.size()));
     for (const auto& e : entries)
         out.insert(out.end(), e.data.begin(), e.data.end());
     return out;

@@ -128,6 +128,22 @@ public:
     void Add(TCell cell) { cells_.push_back(std::move(cell)); }
     // Draws at `top` and returns the y below the last line.
     int Render(TBitmap32& sheet, int top) const {
+        return Layout(top, [&sheet](const TCell& c, int x, int y) {
+            const TRect r = Bounds(x + 1, y + 1, c.picture.Width(), c.picture.Height());
+            TBitmapCanvas canvas(sheet);
+            canvas.Draw(r.Left, r.Top, c.picture);
+            Outline(sheet, r, kRule);
+            DrawSheetText(sheet, x, r.Bottom + 3, c.caption, kFaint);
+        });
+    }
+    int Height() const {
+        return Layout(0, [](const TCell&, int, int) {});
+    }
+
+private:
+    // Places the cells left to right, wrapping at the width; calls place(cell, x, y) for each and
+    // returns the y below the last line.
+    template <class TPlace> int Layout(int top, TPlace place) const {
         int x = kMargin, y = top, lineHeight = 0;
         for (const TCell& c : cells_) {
             const int w = std::max(c.picture.Width(), TextWidth(c.caption)) + 2;
@@ -137,26 +153,7 @@ public:
                 y += lineHeight + kGap;
                 lineHeight = 0;
             }
-            const TRect r = Bounds(x + 1, y + 1, c.picture.Width(), c.picture.Height());
-            TBitmapCanvas canvas(sheet);
-            canvas.Draw(r.Left, r.Top, c.picture);
-            Outline(sheet, r, kRule);
-            DrawSheetText(sheet, x, r.Bottom + 3, c.caption, kFaint);
-            x += w + kGap;
-            lineHeight = std::max(lineHeight, h);
-        }
-        return y + lineHeight + kGap;
-    }
-    int Height() const {
-        int x = kMargin, y = 0, lineHeight = 0;
-        for (const TCell& c : cells_) {
-            const int w = std::max(c.picture.Width(), TextWidth(c.caption)) + 2;
-            const int h = c.picture.Height() + 2 + kLineHeight;
-            if (x > kMargin && x + w > width_ - kMargin) {
-                x = kMargin;
-                y += lineHeight + kGap;
-                lineHeight = 0;
-            }
+            place(c, x, y);
             x += w + kGap;
             lineHeight = std::max(lineHeight, h);
         }

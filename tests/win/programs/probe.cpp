@@ -21,9 +21,12 @@
 #include <string>
 #include <vector>
 
+#include "tests/win/programs/ProgramSupport.h"
 #include "update/ControlIds.h"
 
 namespace {
+
+using namespace program_support;
 
 constexpr UINT kMessageTimeoutMs = 1000;
 
@@ -34,75 +37,6 @@ struct Options {
     DWORD pid = 0;
     DWORD appearMs = 60000;
 };
-
-// The C runtime's argv would be in the ANSI code page; paths may hold other characters.
-std::vector<std::wstring> SplitCommandLine(const wchar_t* line) {
-    std::vector<std::wstring> out;
-    const wchar_t* p = line;
-    while (*p) {
-        while (*p == L' ' || *p == L'\t')
-            ++p;
-        if (!*p) break;
-        std::wstring arg;
-        bool quoted = false;
-        while (*p && (quoted || (*p != L' ' && *p != L'\t'))) {
-            if (*p == L'"') {
-                quoted = !quoted;
-            } else if (*p == L'\\' && p[1] == L'"') {
-                arg += L'"';
-                ++p;
-            } else {
-                arg += *p;
-            }
-            ++p;
-        }
-        out.push_back(arg);
-    }
-    return out;
-}
-
-std::string ToUtf8(const std::wstring& text) {
-    if (text.empty()) return {};
-    int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr,
-                                nullptr);
-    std::string out(static_cast<size_t>(n), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr,
-                        nullptr);
-    return out;
-}
-
-std::string JsonString(const std::wstring& text) {
-    std::string utf8 = ToUtf8(text);
-    std::string out = "\"";
-    for (unsigned char c : utf8) {
-        switch (c) {
-        case '"':
-            out += "\\\"";
-            break;
-        case '\\':
-            out += "\\\\";
-            break;
-        case '\n':
-            out += "\\n";
-            break;
-        case '\r':
-            out += "\\r";
-            break;
-        case '\t':
-            out += "\\t";
-            break;
-        default:
-            if (c < 0x20) {
-                char buf[8];
-                std::snprintf(buf, sizeof buf, "\\u%04x", c);
-                out += buf;
-            } else {
-                out += static_cast<char>(c);
-            }
-        }
-    }
-    return out + "\"";
-}
 
 struct NamedControl {
     int id;
@@ -132,15 +66,6 @@ std::string HwndText(HWND hwnd) {
     std::snprintf(buf, sizeof buf, "\"0x%llx\"",
                   static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(hwnd)));
     return buf;
-}
-
-double UnixNow() {
-    FILETIME ft;
-    GetSystemTimeAsFileTime(&ft);
-    ULARGE_INTEGER t;
-    t.LowPart = ft.dwLowDateTime;
-    t.HighPart = ft.dwHighDateTime;
-    return (static_cast<double>(t.QuadPart) - 116444736000000000.0) / 1e7;
 }
 
 // Sends one query message; after the first time-out the window thread counts as busy and the rest

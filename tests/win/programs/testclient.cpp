@@ -17,21 +17,9 @@
 #include <cwchar>
 #include <string>
 
+#include "tests/win/programs/ProgramSupport.h"
+
 namespace {
-
-std::wstring ModulePath() {
-    wchar_t buf[MAX_PATH * 2] = {};
-    DWORD n = GetModuleFileNameW(nullptr, buf, MAX_PATH * 2);
-    return std::wstring(buf, n);
-}
-
-std::wstring MarkerPath() {
-    std::wstring path = ModulePath();
-    size_t slash = path.find_last_of(L"\\/");
-    size_t dot = path.find_last_of(L'.');
-    if (dot != std::wstring::npos && (slash == std::wstring::npos || dot > slash)) path.erase(dot);
-    return path + L".started.txt";
-}
 
 void RecordStart() {
     SYSTEMTIME t;
@@ -42,47 +30,8 @@ void RecordStart() {
     std::wstring line = stamp;
     line += GetCommandLineW();
     line += L"\r\n";
-    int n = WideCharToMultiByte(CP_UTF8, 0, line.data(), static_cast<int>(line.size()), nullptr, 0, nullptr,
-                                nullptr);
-    std::string utf8(static_cast<size_t>(n), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, line.data(), static_cast<int>(line.size()), utf8.data(), n, nullptr,
-                        nullptr);
-
-    // Several copies may start at once: retry while another holds the file.
-    for (int attempt = 0; attempt < 50; ++attempt) {
-        HANDLE f = CreateFileW(MarkerPath().c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
-                               FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (f != INVALID_HANDLE_VALUE) {
-            DWORD written = 0;
-            WriteFile(f, utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr);
-            CloseHandle(f);
-            return;
-        }
-        Sleep(20);
-    }
-}
-
-// Arguments after the program name, split at blanks (enough for the modes above).
-std::wstring Argument(int index) {
-    const wchar_t* p = GetCommandLineW();
-    int current = -1;
-    while (*p) {
-        while (*p == L' ' || *p == L'\t')
-            ++p;
-        if (!*p) break;
-        std::wstring arg;
-        bool quoted = false;
-        while (*p && (quoted || (*p != L' ' && *p != L'\t'))) {
-            if (*p == L'"')
-                quoted = !quoted;
-            else
-                arg += *p;
-            ++p;
-        }
-        if (current == index) return arg;
-        ++current;
-    }
-    return {};
+    program_support::AppendToMarker(program_support::MarkerPath(L".started.txt"),
+                                    program_support::ToUtf8(line), 20);
 }
 
 LRESULT CALLBACK FormProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -142,6 +91,12 @@ int ShowWindowFor(DWORD seconds) {
         DispatchMessageW(&m);
     }
     return 0;
+}
+
+// Arguments after the program name.
+std::wstring Argument(size_t index) {
+    const auto args = program_support::Arguments();
+    return index + 1 < args.size() ? args[index + 1] : std::wstring();
 }
 
 } // namespace

@@ -16,47 +16,15 @@
 #include <string>
 #include <vector>
 
+#include "tests/win/programs/ProgramSupport.h"
+
 namespace {
+
+using namespace program_support;
 
 // Wine's own notification area when no X system tray is running: a small top-level window
 // holding one child window per icon.
 constexpr wchar_t kStandaloneTray[] = L"__winex11_standalone_tray";
-
-double UnixNow() {
-    FILETIME ft;
-    GetSystemTimeAsFileTime(&ft);
-    ULARGE_INTEGER t;
-    t.LowPart = ft.dwLowDateTime;
-    t.HighPart = ft.dwHighDateTime;
-    return (static_cast<double>(t.QuadPart) - 116444736000000000.0) / 1e7;
-}
-
-std::string Utf8(const std::wstring& w) {
-    if (w.empty()) return {};
-    int n =
-        WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<size_t>(n), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), out.data(), n, nullptr, nullptr);
-    return out;
-}
-
-std::string Json(const std::wstring& w) {
-    std::string s = Utf8(w);
-    std::string out = "\"";
-    for (unsigned char c : s) {
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += static_cast<char>(c);
-        } else if (c < 0x20) {
-            char buf[8];
-            std::snprintf(buf, sizeof buf, "\\u%04x", c);
-            out += buf;
-        } else {
-            out += static_cast<char>(c);
-        }
-    }
-    return out + "\"";
-}
 
 std::wstring ClassOf(HWND w) {
     wchar_t buf[256] = {};
@@ -85,8 +53,8 @@ std::string WindowJson(HWND w, bool withTitle = true) {
         static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(w)), static_cast<unsigned long>(pid),
         IsWindowVisible(w) ? "true" : "false", r.left, r.top, r.right, r.bottom);
     std::string out = head;
-    out += "\"class\":" + Json(ClassOf(w));
-    if (withTitle) out += ",\"title\":" + Json(TitleOf(w));
+    out += "\"class\":" + JsonString(ClassOf(w));
+    if (withTitle) out += ",\"title\":" + JsonString(TitleOf(w));
     return out;
 }
 
@@ -156,27 +124,6 @@ std::string WatchLine() {
 
 bool Exists(const std::wstring& path) {
     return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-// Blank-separated arguments with double quotes (the C runtime's argv would be ANSI).
-std::vector<std::wstring> Arguments() {
-    std::vector<std::wstring> out;
-    const wchar_t* p = GetCommandLineW();
-    while (*p) {
-        while (*p == L' ' || *p == L'\t')
-            ++p;
-        if (!*p) break;
-        std::wstring arg;
-        bool quoted = false;
-        for (; *p && (quoted || (*p != L' ' && *p != L'\t')); ++p) {
-            if (*p == L'"')
-                quoted = !quoted;
-            else
-                arg += *p;
-        }
-        out.push_back(arg);
-    }
-    return out;
 }
 
 } // namespace
