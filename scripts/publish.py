@@ -7,6 +7,11 @@ so the site is flat: each file is copied to the top of the site folder, under it
 case (the updater asks for the lower-case name; the web server's file system is case sensitive).
 The directory goes into the update list, which tells the updater where to install the file.
 
+The updater sends a name as it holds it, in the ANSI code page of a Chinese Windows (GBK), byte for
+byte and unescaped: 普通.dat is requested as /\xC6\xD5\xCD\xA8.dat. A web server on Linux looks
+for exactly those bytes on disk, so every file and list is stored under the GBK bytes of its
+lower-case name, not under its UTF-8 name. A name that GBK cannot write is refused.
+
 Written beside the files, in the ANSI code page of a Chinese Windows (GBK) with CR LF line ends:
   updatelist.txt  one line per file: name|size|dir   (dir empty or "sub\\", "a\\b\\")
   serverurl.txt   the update servers' base URLs, one per line (each ends in "/")
@@ -57,6 +62,33 @@ def collect(release_dir, exclude=(), list_names=(UPDATE_LIST, SERVER_LIST)):
     return entries
 
 
+def _printable(text):
+    # Names that are not UTF-8 on disk come from os.walk with escaped bytes; show them safely.
+    return text.encode("utf-8", "backslashreplace").decode("utf-8")
+
+
+def served_name(name, shown=None):
+    """The bytes the updater requests for a file or list name, and so its name on the site's disk:
+    the lower-case name in GBK. Raises PublishError naming `shown` (default: the name) when GBK
+    cannot write it."""
+    try:
+        return name.lower().encode(ENCODING)
+    except UnicodeEncodeError:
+        raise PublishError(f"{_printable(shown or name)}: the name cannot be written in GBK, the code "
+                           f"page the updater reads its lists in; rename it") from None
+
+
+def non_ascii_names(entries):
+    """Checks that GBK can write every file's folder and name (the list carries both); returns the
+    release paths that are not plain ASCII."""
+    out = []
+    for rel_dir, name, _ in entries:
+        served_name(rel_dir + name)
+        if not (rel_dir + name).isascii():
+            out.append(rel_dir + name)
+    return out
+
+
 def update_list_lines(entries, thousands=False):
     return [f"{name}|{_size_text(os.path.getsize(path), thousands)}|{rel_dir}" for rel_dir, name, path in entries]
 
@@ -73,8 +105,9 @@ def write_list(path, lines):
 
 
 def publish(release_dir, site_dir=None, servers=(), thousands=False, exclude=(), server_list=True,
-            list_name=UPDATE_LIST, server_list_name=SERVER_LIST):
-    """Publishes release_dir into site_dir; returns the update list's lines."""
+            list_name=UPDATE_LIST, server_list_name=SERVER_LIST, report=None):
+    """Publishes release_dir into site_dir; returns the update list's lines. report, when given,
+    receives the release paths whose names are not plain ASCII."""
     release_dir = os.path.abspath(release_dir)
     site_dir = os.path.abspath(site_dir or release_dir)
     if not os.path.isdir(release_dir):
@@ -83,6 +116,8 @@ def publish(release_dir, site_dir=None, servers=(), thousands=False, exclude=(),
         if not (url.startswith("http://") and url.endswith("/") and "/" in url[len("http://"):]):
             raise PublishError(f"server URL {url!r} must start with http:// and end in /")
     entries = collect(release_dir, exclude, (list_name, server_list_name))
+    non_ascii = non_ascii_names(entries)
+    list_bytes, server_list_bytes = served_name(list_name), served_name(server_list_name)
     in_place = os.path.samefile(release_dir, site_dir) if os.path.isdir(site_dir) else False
     os.makedirs(site_dir, exist_ok=True)
 
@@ -92,13 +127,12 @@ def publish(release_dir, site_dir=None, servers=(), thousands=False, exclude=(),
         if key in served:
             raise PublishError(f"two files are served as {key!r}: {served[key]} and {rel_dir + name}")
         served[key] = rel_dir + name
-        target = os.path.join(site_dir, key)
         if in_place:
-            if rel_dir or name != key:
-                raise PublishError(
-                    f"{rel_dir + name}: in place, a site must be flat with lower-case names; give a SITE_DIR")
+            if rel_dir or name != key or not name.isascii():
+                raise PublishError(f"{_printable(rel_dir + name)}: in place, a site must be flat with "
+                                   f"lower-case ASCII names; give a SITE_DIR")
             continue
-        shutil.copyfile(path, target)
+        shutil.copyfile(path, os.path.join(os.fsencode(site_dir), served_name(name)))
 
     lines = update_list_lines(entries, thousands)
     for stale in (UPDATE_LIST, SERVER_LIST, list_name, server_list_name):
@@ -106,9 +140,12 @@ def publish(release_dir, site_dir=None, servers=(), thousands=False, exclude=(),
         path = os.path.join(site_dir, stale)
         if stale != stale.lower() and os.path.isfile(path) and not in_place:
             os.remove(path)
-    write_list(os.path.join(site_dir, list_name.lower()), lines)
+    site_bytes = os.fsencode(site_dir)
+    write_list(os.path.join(site_bytes, list_bytes), lines)
     if server_list:
-        write_list(os.path.join(site_dir, server_list_name.lower()), list(servers))
+        write_list(os.path.join(site_bytes, server_list_bytes), list(servers))
+    if report is not None:
+        report.extend(non_ascii)
     return lines
 
 
@@ -126,14 +163,21 @@ def main(argv=None):
     args = parser.parse_args(argv)
     if not args.server and not args.no_server_list:
         parser.error("give at least one --server, or --no-server-list")
+    non_ascii = []
     try:
         lines = publish(args.release_dir, args.site_dir, args.server, args.thousands, args.exclude,
-                        not args.no_server_list, args.list_name, args.server_list_name)
+                        not args.no_server_list, args.list_name, args.server_list_name, non_ascii)
     except (PublishError, OSError) as e:
         print(f"publish.py: {e}", file=sys.stderr)
         return 1
     for line in lines:
-        print(line)
+        print(_printable(line))
+    lists = [n for n in (args.list_name, args.server_list_name) if not n.isascii()]
+    if non_ascii or lists:
+        print("publish.py: names that are not plain ASCII, stored on the site under the GBK bytes of "
+              "their lower-case name (serve them as bytes, see docs/publishing.md):", file=sys.stderr)
+        for name in non_ascii + lists:
+            print(f"  {_printable(name)}", file=sys.stderr)
     return 0
 
 

@@ -1,13 +1,14 @@
 """File downloads as the user and the server see them: a full run against the test nginx, size
 verification, ending the processes of replaced files, resumed transfers, a server that drops the
-connection, the progress fields during a slow transfer, and update-list lines that are refused."""
+connection, the progress fields during a slow transfer, update-list lines that are refused, and
+Chinese file and list names from the publisher to the installed files."""
 
 import os
 import shutil
 import time
 import unittest
 
-from harness import E2ETestCase, program, slow, wine_popen
+from harness import ENCODING, E2ETestCase, program, slow, wine_popen
 from download_support import (BUSY, SUCCESS, FaultServer, Site, config, content, fault_pattern, file_requests,
                               final_log, last_modified, log_time, read, sleeper_path, tree, zippkg_path)
 
@@ -99,6 +100,56 @@ class FullRun(DownloadCase):
         self.assertTrue(ran[0].endswith(" -y"), ran)
         self.assertIn("zip.exe", ran[0].lower())
 
+
+
+class ChineseNames(DownloadCase):
+    def test_published_chinese_names_arrive_in_their_folders_and_chinese_list_names_are_fetched(self):
+        files = {"普通.dat": content(2100, seed=11),
+                 "数据/说明.txt": "更新说明\r\n第二行\r\n",
+                 "数据/子目录/图像.BMP": content(900, seed=12)}
+        server = self.serve_release(files)
+        # The same release again, with the lists under Chinese names, for a second client.
+        lists = {"list_name": "更新列表.txt", "server_list_name": "服务器列表.txt"}
+        self.publish_site(os.path.join(self.work, "site-release"), server.site_dir, [server.url], **lists)
+
+        install = self.make_install()
+        install.write_config(config(server.url, UpdatedRunProcessName="true", ZipFileName=""))
+        install.add_test_client()
+        run, code, ended = self.run_to_end(install)
+        self.assertEqual(code, 0)
+        lines = final_log(run)
+        self.assertEqual(lines[-1], SUCCESS, lines)
+        for name in ("普通.dat", "说明.txt", "图像.bmp"):
+            self.assertIn(f"-->{name}校验成功. ", lines)
+        # Byte for byte, in the folders the list names (the name lower-cased as it was requested).
+        for rel, data in [("普通.dat", files["普通.dat"]),
+                          ("数据/说明.txt", files["数据/说明.txt"].encode(ENCODING)),
+                          ("数据/子目录/图像.bmp", files["数据/子目录/图像.BMP"])]:
+            self.assertEqual(read(install.file(*rel.split("/"))), data, rel)
+        self.assertFalse(os.path.exists(install.file("Update")), tree(install.path))
+        self.assertEqual(len(install.client_starts()), 1)
+
+        # Configured list names in Chinese are fetched under those names. The loader then reads the
+        # lists under their fixed names (ServerUrl.txt first), which this client does not have.
+        chinese = self.make_install("chinese-lists")
+        chinese.write_config(config(server.url, UpdateFileList=lists["list_name"],
+                                    ServerUrlFileName=lists["server_list_name"]))
+        second = self.start(chinese)
+        second.wait_for(lambda s: s.status_text() == "无法获取升级服务器列表信息." and
+                        s.log_lines()[-2:] == ["服务器列表.txt下载成功.", "更新列表.txt下载成功."],
+                        slow(60), "both lists fetched, then the list loader's status")
+        for name in lists.values():
+            self.assertEqual(read(chinese.file(name)), read(os.path.join(os.fsencode(server.site_dir),
+                                                                         name.encode(ENCODING))), name)
+
+        # The server saw every name as its GBK bytes (nginx escapes them as \xHH) and found each one.
+        def logged(name):
+            return "".join(f"\\x{b:02X}" if b >= 0x80 else chr(b) for b in name.encode(ENCODING))
+        records = [r for r in server.requests() if r.path != "/"]
+        self.assertEqual([r.status for r in records], [200] * len(records), records)
+        self.assertEqual(sorted(r.path.lstrip("/") for r in records),
+                         sorted(["serverurl.txt", "updatelist.txt"] +
+                                [logged(n) for n in ("普通.dat", "说明.txt", "图像.bmp", *lists.values())]))
 
 
 class SizeMismatch(DownloadCase):

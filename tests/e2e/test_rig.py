@@ -41,9 +41,10 @@ class Publisher(unittest.TestCase):
                          "Client.EXE|1234567|\r\n資料.dat|3|Plugins\\\r\n".encode("gbk"))
         self.assertEqual(self.read(os.path.join(site, "serverurl.txt")),
                          b"http://127.0.0.1:1/\r\nhttp://127.0.0.2:2/x/\r\n")
-        # Lower case throughout: the updater asks for every configured name in lower case.
-        self.assertEqual(sorted(os.listdir(site)), sorted(["client.exe", "資料.dat", "updatelist.txt",
-                                                           "serverurl.txt"]))
+        # Lower case throughout: the updater asks for every configured name in lower case, and
+        # in GBK bytes, which is what the server finds on disk.
+        self.assertEqual(sorted(os.listdir(os.fsencode(site))),
+                         sorted([b"client.exe", "資料.dat".encode("gbk"), b"updatelist.txt", b"serverurl.txt"]))
         self.assertEqual(os.path.getsize(os.path.join(site, "client.exe")), 1234567)
 
     def test_thousands_separators_and_exclusions(self):
@@ -61,6 +62,39 @@ class Publisher(unittest.TestCase):
         self.assertEqual([l.split("|")[0] for l in lines], ["Client.EXE", "UpdateList.txt", "資料.dat"])
         self.assertTrue(os.path.isfile(os.path.join(site, "files.lst")))
         self.assertTrue(os.path.isfile(os.path.join(site, "servers.txt")))
+
+    def test_names_are_stored_as_the_gbk_bytes_the_updater_requests(self):
+        # (release path, the name on the site's disk, listed as not plain ASCII)
+        cases = [("普通.dat", "普通.dat".encode("gbk"), True),
+                 ("数据/说明.TXT", b"\xcb\xb5\xc3\xf7.txt", True),
+                 ("ＡＢ.dat", "ａｂ.dat".encode("gbk"), True),  # full-width letters lower-case too
+                 ("Plain Name.BIN", b"plain name.bin", False)]
+        release = os.path.join(self.dir, "names")
+        for rel, _, _ in cases:
+            p = os.path.join(release, *rel.split("/"))
+            os.makedirs(os.path.dirname(p), exist_ok=True)
+            with open(p, "wb") as f:
+                f.write(rel.encode("utf-8"))
+        site = os.path.join(self.dir, "site")
+        report = []
+        lines = publish.publish(release, site, ["http://127.0.0.1:1/"], list_name="更新列表.TXT",
+                                server_list_name="服务器.txt", report=report)
+        for rel, on_disk, _ in cases:
+            self.assertEqual(self.read(os.path.join(os.fsencode(site), on_disk)), rel.encode("utf-8"))
+        self.assertEqual(sorted(report), sorted(r.replace("/", "\\") for r, _, wide in cases if wide))
+        self.assertEqual(self.read(os.path.join(os.fsencode(site), "更新列表.txt".encode("gbk"))),
+                         "".join(l + "\r\n" for l in lines).encode("gbk"))
+        self.assertIn("说明.TXT|", "".join(lines))  # the list keeps the name as released
+        self.assertTrue(os.path.isfile(os.path.join(os.fsencode(site), "服务器.txt".encode("gbk"))))
+
+        # A name outside GBK is refused, naming the file, before anything is written.
+        refused = os.path.join(self.dir, "refused")
+        os.makedirs(os.path.join(refused, "data"))
+        with open(os.path.join(refused, "data", "한글.dat"), "wb") as f:
+            f.write(b"1")
+        with self.assertRaisesRegex(publish.PublishError, r"data\\한글\.dat: .*GBK"):
+            publish.publish(refused, os.path.join(self.dir, "site2"), ["http://127.0.0.1:1/"])
+        self.assertFalse(os.path.exists(os.path.join(self.dir, "site2")))
 
     def test_refuses_two_files_served_under_one_name(self):
         with open(os.path.join(self.release, "Plugins", "client.exe"), "wb") as f:
