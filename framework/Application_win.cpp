@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "framework/DebugSink_win.h"
 #include "framework/Forms_win.h"
 
 TApplication* Application = nullptr;
@@ -143,6 +144,7 @@ LRESULT CALLBACK TApplication::AppWindowProc(HWND wnd, UINT msg, WPARAM wParam, 
                 break;
             }
         } catch (...) {
+            DebugReportCurrentException("application window message");
         }
     }
     if (msg == WM_NCDESTROY) ::SetWindowLongPtrW(wnd, GWLP_USERDATA, 0);
@@ -161,6 +163,7 @@ LRESULT CALLBACK TApplication::UtilityWindowProc(HWND wnd, UINT msg, WPARAM wPar
             return 0;
         }
     } catch (...) {
+        DebugReportCurrentException("timer or queued call");
     }
     return ::DefWindowProcW(wnd, msg, wParam, lParam);
 }

@@ -2,6 +2,7 @@
 
 #include <set>
 
+#include "framework/DebugSink_win.h"
 #include "framework/Text_win.h"
 
 namespace {
@@ -50,6 +51,7 @@ LRESULT CALLBACK FrameworkWindowProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM l
         handled = self->WndProc(msg, wParam, lParam, result);
     } catch (...) {
         // A failing handler must not take the message loop down; the message gets default handling.
+        DebugReportCurrentException("window message handler");
         handled = false;
     }
     if (!handled) result = self->DefaultHandler(msg, wParam, lParam);

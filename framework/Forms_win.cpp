@@ -1,6 +1,7 @@
 #include "framework/Forms_win.h"
 
 #include "framework/Application_win.h"
+#include "framework/DebugSink_win.h"
 
 namespace {
 constexpr DWORD kFormStyle = WS_POPUP | WS_CAPTION | WS_BORDER | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
@@ -25,6 +26,7 @@ void TForm::DoDestroy() {
         try {
             OnDestroy(this);
         } catch (...) {
+            DebugReportCurrentException("OnDestroy");
         }
     }
 }

@@ -4,6 +4,9 @@
 
 #include <stdexcept>
 
+#include "framework/DebugSink_win.h"
+#include "framework/SrwLock_win.h"
+
 namespace {
 
 constexpr UINT kSyncMessage = WM_USER + 1;  // lParam: SyncRequest*
@@ -29,17 +32,6 @@ struct SyncWindow {
 };
 
 SyncWindow g_sync;
-
-class SrwGuard {
-public:
-    explicit SrwGuard(SRWLOCK& l) : l_(l) { ::AcquireSRWLockExclusive(&l_); }
-    SrwGuard(const SrwGuard&) = delete;
-    SrwGuard& operator=(const SrwGuard&) = delete;
-    ~SrwGuard() { ::ReleaseSRWLockExclusive(&l_); }
-
-private:
-    SRWLOCK& l_;
-};
 
 HWND CurrentSyncWindow() {
     SrwGuard g(g_sync.lock);
@@ -85,6 +77,7 @@ LRESULT CALLBACK SyncWindowProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam
         try {
             TThreadAccess::FreeFinished(reinterpret_cast<TThread*>(lParam));
         } catch (...) {
+            DebugReportCurrentException("freeing a finished thread");
         }
         return 0;
     case kCloseMessage:
@@ -179,6 +172,7 @@ unsigned __stdcall TThread::ThreadEntry(void* self) {
     try {
         if (!t->Terminated()) t->Execute();
     } catch (...) {
+        DebugReportCurrentException("thread");
         t->fatal_ = std::current_exception();
     }
     t->finished_ = true;
@@ -187,6 +181,7 @@ unsigned __stdcall TThread::ThreadEntry(void* self) {
     try {
         t->Synchronize([t] { t->DoTerminate(); });
     } catch (...) {
+        DebugReportCurrentException("thread end");
     }
     if (freeIt) {
         HWND wnd = CurrentSyncWindow();
@@ -204,6 +199,7 @@ void TThread::DoTerminate() {
             OnTerminate(this);
         } catch (...) {
             // Handler errors stay on the window thread; the worker has nothing to do with them.
+            DebugReportCurrentException("OnTerminate");
         }
     }
 }

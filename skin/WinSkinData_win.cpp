@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/DebugSink_win.h"
 #include "framework/Handle_win.h"
 #include "skin/Bitmap_win.h"
 #include "skin/ImgUtil_win.h"
@@ -93,6 +94,7 @@ private:
                 return HTTRANSPARENT;
             }
         } catch (...) {
+            DebugReportCurrentException("skin data window");
         }
         return DefWindowProcA(wnd, msg, wParam, lParam);
     }

@@ -10,6 +10,7 @@
 
 #include "framework/Application_win.h"
 #include "framework/Controls_win.h"
+#include "framework/DebugSink_win.h"
 #include "framework/Forms_win.h"
 #include "framework/HandlerWindow_win.h"
 #include "framework/ImgList_win.h"
@@ -92,6 +93,7 @@ LRESULT CALLBACK OwnerFormProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam)
             LRESULT result = 0;
             if (icon->OwnerFormHook(wnd, msg, wParam, lParam, result)) return result;
         } catch (...) {
+            DebugReportCurrentException("tray icon's form hook");
         }
     }
     LRESULT result = ::CallWindowProcW(saved, wnd, msg, wParam, lParam);
@@ -162,6 +164,7 @@ LRESULT CALLBACK TTrayIconHandler::WindowProc(HWND wnd, UINT msg, WPARAM wParam,
             if (TCoolTrayIcon* icon = FindLiveIcon(static_cast<UINT>(wParam)))
                 icon->HandleTrayCallback(static_cast<unsigned>(lParam));
         } catch (...) {
+            DebugReportCurrentException("tray icon message");
         }
         return 0;
     // Nobody closes this window from outside, and it never objects to ending the session.
@@ -212,6 +215,7 @@ TCoolTrayIcon::~TCoolTrayIcon() {
         icon_.OnChange = nullptr;
         icon_.SetHandle(nullptr);
     } catch (...) {
+        DebugReportCurrentException("removing the tray icon");
     }
     if (hookedApp_ && Application == hookedApp_) Application->UnhookMainWindow(appHookId_);
     if (hookedForm_) UnhookOwnerForm(hookedForm_, this);

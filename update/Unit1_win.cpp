@@ -10,6 +10,7 @@
 #include <fstream>
 
 #include "framework/Application_win.h"
+#include "framework/DebugSink_win.h"
 #include "framework/IniFile_win.h"
 #include "framework/Text_win.h"
 #include "net/HTTPGet_win.h"
@@ -350,6 +351,11 @@ void TForm1::ButtonReadIniClick(TObject*) {
     if (!Edit_ServerUrlFileName->Text().empty()) ListBoxServerTxt->Add(Edit_ServerUrlFileName->Text());
     read(Edit_UpdateFileList, "UpdateFileList");
     if (!Edit_UpdateFileList->Text().empty()) ListBoxServerTxt->Add(Edit_UpdateFileList->Text());
+    // For support: the program's debug reports also go to update.log beside the updater.
+    if (AnsiLowerCase(ini.ReadString("SoftSetInfo", "DebugLog", "")) == "true") {
+        const std::string log = AppPath + "update.log";
+        if (OpenDebugLogFile(log)) DebugReport("debug log of " + AppPath + "update.exe");
+    }
 }
 
 void TForm1::CreateTray() {

@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include "framework/Application_win.h"
+#include "framework/DebugSink_win.h"
 #include "framework/Handle_win.h"
 #include "skin/ImgUtil_win.h"
 #include "skin/SkinRead_win.h"
@@ -26,7 +27,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         app.SetMainForm(form);
         app.Run();
     } catch (...) {
-        // Nothing to report to: the updater shows no message boxes.
+        // The updater shows no message boxes: support finds it in the debug report.
+        DebugReportCurrentException("WinMain");
     }
     return 0;
 }

@@ -113,7 +113,7 @@ class ChineseNames(DownloadCase):
         self.publish_site(os.path.join(self.work, "site-release"), server.site_dir, [server.url], **lists)
 
         install = self.make_install()
-        install.write_config(config(server.url, UpdatedRunProcessName="true", ZipFileName=""))
+        install.write_config(config(server.url, UpdatedRunProcessName="true", ZipFileName="", DebugLog="True"))
         install.add_test_client()
         run, code, ended = self.run_to_end(install)
         self.assertEqual(code, 0)
@@ -128,6 +128,8 @@ class ChineseNames(DownloadCase):
             self.assertEqual(read(install.file(*rel.split("/"))), data, rel)
         self.assertFalse(os.path.exists(install.file("Update")), tree(install.path))
         self.assertEqual(len(install.client_starts()), 1)
+        # The support switch: the debug log beside the updater, opened with the run's first report.
+        self.assertIn("debug log of ", read(install.file("update.log")).decode(ENCODING))
 
         # Configured list names in Chinese are fetched under those names. The loader then reads the
         # lists under their fixed names (ServerUrl.txt first), which this client does not have.
@@ -138,6 +140,7 @@ class ChineseNames(DownloadCase):
         second.wait_for(lambda s: s.status_text() == "无法获取升级服务器列表信息." and
                         s.log_lines()[-2:] == ["服务器列表.txt下载成功.", "更新列表.txt下载成功."],
                         slow(60), "both lists fetched, then the list loader's status")
+        self.assertFalse(os.path.exists(chinese.file("update.log")), "a debug log without the switch")
         for name in lists.values():
             self.assertEqual(read(chinese.file(name)), read(os.path.join(os.fsencode(server.site_dir),
                                                                          name.encode(ENCODING))), name)

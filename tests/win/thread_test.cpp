@@ -4,9 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include "framework/DebugSink_win.h"
+#include "framework/WinError_win.h"
 #include "helpers/MessagePump.h"
 
+#include <fstream>
 #include <functional>
+#include <sstream>
 #include <stdexcept>
 #include <vector>
 
@@ -75,6 +79,47 @@ TEST(Thread, OnTerminateRunsOnTheWindowThreadWhenExecuteThrows) {
     t.WaitFor();
     EXPECT_EQ(terminatedOn, me);
     EXPECT_TRUE(t.FatalException() != nullptr);
+}
+
+TEST(Thread, FailuresOfTheWorkerAndOfItsHandlerReachTheDebugLogWithTheirCodes) {
+    char dir[MAX_PATH];
+    ::GetTempPathA(MAX_PATH, dir);
+    const std::string path = std::string(dir) + "thread_test_debug.log";
+    ::DeleteFileA(path.c_str());
+    ASSERT_TRUE(OpenDebugLogFile(path));
+
+    bool terminated = false;
+    LambdaThread t([](LambdaThread&) {
+        ::SetLastError(ERROR_FILE_NOT_FOUND);
+        ThrowLastError("CreateFileA", "x.dat");
+    });
+    t.OnTerminate = [&](TObject*) {
+        terminated = true;
+        throw std::runtime_error("handler broke");
+    };
+    t.Resume();
+    ASSERT_TRUE(PumpUntil([&] { return terminated; }));
+    t.WaitFor();
+    ASSERT_TRUE(t.FatalException() != nullptr);
+    try {
+        std::rethrow_exception(t.FatalException());
+    } catch (const TWinError& e) {
+        EXPECT_EQ(e.Call(), "CreateFileA");
+        EXPECT_EQ(e.Code(), static_cast<unsigned long>(ERROR_FILE_NOT_FOUND));
+    } catch (...) {
+        ADD_FAILURE() << "the worker's error lost its type";
+    }
+    CloseDebugLogFile();
+    DebugReport("after the log was closed");
+
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    EXPECT_NE(text.str().find("thread: CreateFileA failed (2): x.dat\r\n"), std::string::npos) << text.str();
+    EXPECT_NE(text.str().find("OnTerminate: handler broke\r\n"), std::string::npos) << text.str();
+    EXPECT_EQ(text.str().find("after the log"), std::string::npos) << text.str();
+    in.close();
+    ::DeleteFileA(path.c_str());
 }
 
 TEST(Thread, SynchronizeRethrowsTheHandlersErrorInTheWorker) {
