@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "SkinTestSupport.h"
 #include "skin/ImgUtil.h"
 #include "skin/SkinManagerApi.h"
 #include "skin/SkinRead.h"
@@ -22,7 +23,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-using Bytes = std::vector<uint8_t>;
+using skintest::Bytes;
+using skintest::FakePlatform;
+using skintest::PackSkin;
 
 const fs::path kProductSkin = fs::path(UPDATER_SOURCE_DIR) / "resources" / "skin";
 const fs::path kTestSkins = fs::path(UPDATER_TEST_DATA) / "skindata";
@@ -44,16 +47,6 @@ Bytes PackFolder(const fs::path& folder) {
     return PackSkinStream(BuildSkinPackage(entries));
 }
 
-// A packed skin from an INI text and named images.
-Bytes PackSkin(const std::string& ini, const std::map<std::string, TBitmap32>& images = {},
-               uint32_t version = 70000) {
-    std::vector<TSkinEntry> entries;
-    entries.push_back({"skin.ini", Bytes(ini.begin(), ini.end())});
-    for (const auto& [name, image] : images)
-        entries.push_back({name, image.SaveToBytes()});
-    return PackSkinStream(BuildSkinPackage(entries, version));
-}
-
 // An image whose every pixel differs (so copies and mirrors can be checked pixel by pixel), with
 // no magenta in it.
 TBitmap32 Pattern(int width, int height, int seed = 0) {
@@ -63,37 +56,6 @@ TBitmap32 Pattern(int width, int height, int seed = 0) {
             b.SetPixel(x, y, RGBColour(x * 7 + seed, y * 11 + seed, 100 + seed));
     return b;
 }
-
-// Every platform fact fixed, and a hint window that records what it is asked.
-class FakePlatform : public TSkinPlatform {
-public:
-    struct Hint : TSkinHintWindow {
-        std::vector<std::string>* log;
-        explicit Hint(std::vector<std::string>* l) : log(l) {}
-        TRect CalcHintRect(int maxWidth, const std::string& text) override {
-            log->push_back("calc " + std::to_string(maxWidth) + " " + text);
-            return {0, 0, 40, 15};
-        }
-        void ActivateHint(const TRect& r, const std::string& text) override {
-            log->push_back("show " + std::to_string(r.Left) + "," + std::to_string(r.Top) + "," +
-                           std::to_string(r.Right) + "," + std::to_string(r.Bottom) + " " + text);
-        }
-        void ReleaseHandle() override { log->push_back("hide"); }
-    };
-
-    bool scrollBarInfo = true;
-    int arrowWidth = 16;
-    mutable std::vector<std::string> hintLog;
-
-    bool HasScrollBarInfo() const override { return scrollBarInfo; }
-    int HorzScrollArrowWidth() const override { return arrowWidth; }
-    int MaximizedWidth() const override { return 1288; }
-    int MaximizedHeight() const override { return 1010; }
-    TBitmap32 ApplicationIcon() const override { return TBitmap32(16, 16, clMagenta); }
-    std::unique_ptr<TSkinHintWindow> CreateHintWindow() const override {
-        return std::make_unique<Hint>(&hintLog);
-    }
-};
 
 // Records every call the skin data makes.
 class FakeManager : public TSkinManagerApi {
