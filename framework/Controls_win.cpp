@@ -1,13 +1,14 @@
 #include "framework/Controls_win.h"
 
+#include <cstdint>
+#include <cstdio>
 #include <set>
+#include <string>
 
 #include "framework/DebugSink_win.h"
 #include "framework/Text_win.h"
 
 namespace {
-
-const wchar_t kControlProp[] = L"Updater.Control";
 
 HINSTANCE ModuleInstance() {
     return ::GetModuleHandleW(nullptr);
@@ -15,9 +16,22 @@ HINSTANCE ModuleInstance() {
 
 } // namespace
 
+const char* WindowControlAtom() {
+    static const std::string name = [] {
+        char text[32];
+        std::snprintf(text, sizeof text, "ControlOfs%.8lX%.8lX",
+                      static_cast<unsigned long>(reinterpret_cast<std::uintptr_t>(ModuleInstance())),
+                      static_cast<unsigned long>(::GetCurrentThreadId()));
+        ::RegisterWindowMessageA(text);
+        ::GlobalAddAtomA(text);
+        return std::string(text);
+    }();
+    return name.c_str();
+}
+
 TWinControl* FindControl(HWND wnd) {
     if (!wnd) return nullptr;
-    return static_cast<TWinControl*>(::GetPropW(wnd, kControlProp));
+    return static_cast<TWinControl*>(::GetPropA(wnd, WindowControlAtom()));
 }
 
 void RegisterFrameworkClass(const std::wstring& className, UINT style, HBRUSH background, HICON icon) {
@@ -48,7 +62,8 @@ LRESULT CALLBACK FrameworkWindowProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM l
     LRESULT result = 0;
     bool handled = false;
     try {
-        handled = self->WndProc(msg, wParam, lParam, result);
+        handled = self->MessageHandler ? self->MessageHandler(msg, wParam, lParam, result)
+                                       : self->WndProc(msg, wParam, lParam, result);
     } catch (...) {
         // A failing handler must not take the message loop down; the message gets default handling.
         DebugReportCurrentException("window message handler");
@@ -119,14 +134,14 @@ void TWinControl::CreateWnd() {
 
 void TWinControl::AttachHandle(HWND wnd) {
     handle_ = wnd;
-    ::SetPropW(wnd, kControlProp, this);
+    ::SetPropA(wnd, WindowControlAtom(), this);
 }
 
 void TWinControl::DetachHandle() {
     HWND wnd = handle_;
     handle_ = nullptr;
     if (!wnd) return;
-    ::RemovePropW(wnd, kControlProp);
+    ::RemovePropA(wnd, WindowControlAtom());
     // Give a system control its own procedure back, unless someone subclassed it after us.
     if (previousProc_ && ::IsWindow(wnd) &&
         reinterpret_cast<WNDPROC>(::GetWindowLongPtrW(wnd, GWLP_WNDPROC)) == &TWinControl::WindowProcEntry)

@@ -9,6 +9,8 @@
 // to the control's own object.
 #include <windows.h>
 
+#include <cstdint>
+#include <functional>
 #include <string>
 
 #include "framework/Component.h"
@@ -17,7 +19,12 @@
 class TWinControl;
 
 // The object linked to a window of this framework, or null.
+// The framework object that owns a window, stored as a window property under WindowControlAtom().
 TWinControl* FindControl(HWND wnd);
+// The property's name: "ControlOfs" + this module's instance handle + the GUI thread's identifier
+// (eight upper-case hexadecimal digits each), registered as a message and a global atom, so that
+// code which was not given the object can still find it from the window.
+const char* WindowControlAtom();
 
 struct TCreateParams {
     std::wstring className;
@@ -68,6 +75,13 @@ public:
     TNotifyEvent OnClick;
     // Runs the click behaviour of the control from code, as a user's click would.
     virtual void Click();
+    // Free for the program's own use; the skin engine reads a few values (99: never skinned).
+    std::int32_t Tag = 0;
+
+    // The message handler: when set it receives the window's messages instead of WndProc (a wrapper
+    // keeps the handler it replaced and calls it, or WndProc when there was none).
+    using TMessageHandler = std::function<bool(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result)>;
+    TMessageHandler MessageHandler;
 
     // Called by the window procedure; see the rule at the top.
     virtual bool WndProc(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);

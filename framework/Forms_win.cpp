@@ -1,18 +1,31 @@
 #include "framework/Forms_win.h"
 
+#include <algorithm>
+
 #include "framework/Application_win.h"
 #include "framework/DebugSink_win.h"
 
 namespace {
 constexpr DWORD kFormStyle = WS_POPUP | WS_CAPTION | WS_BORDER | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
+
+std::vector<TForm*>& Forms() {
+    static std::vector<TForm*> forms;
+    return forms;
+}
+} // namespace
+
+const std::vector<TForm*>& ScreenForms() {
+    return Forms();
 }
 
 TForm::TForm(TComponent* owner, std::wstring className)
     : TWinControl(owner), className_(std::move(className)) {
     visible_ = false;
+    Forms().push_back(this);
 }
 
 TForm::~TForm() {
+    Forms().erase(std::remove(Forms().begin(), Forms().end(), this), Forms().end());
     DoDestroy();
     // Controls go before the window they sit in.
     DestroyComponents();

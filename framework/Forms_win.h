@@ -3,11 +3,16 @@
 // destroy events and the framework's own visible flag (separate from the system's window state).
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "framework/Controls_win.h"
 #include "framework/Handle_win.h"
 
 enum class TCloseAction { caNone, caHide, caFree, caMinimize };
+
+class TForm;
+// Every form that exists, in the order they were created (the screen's form list).
+const std::vector<TForm*>& ScreenForms();
 
 class TForm : public TWinControl {
 public:

@@ -14,7 +14,7 @@ bool Contains(const std::string& text, const char* part) {
 } // namespace
 
 bool IsPlainChild(std::uint32_t style, std::uint32_t exStyle, const std::string& parentClassName) {
-    return (style & skinstyle::WS_CHILD) && !(exStyle & skinstyle::WS_EX_MDICHILD) &&
+    return (style & skinstyle::kChild) && !(exStyle & skinstyle::kExMdiChild) &&
            LowerAscii(parentClassName) != "mdiclient";
 }
 
@@ -82,11 +82,11 @@ void TSkinManage::MarkStarted() {
 void TSkinManage::WindowCreated(TSkinWindow window) {
     const std::string className = windows_.ClassName(window);
     const std::uint32_t style = windows_.Style(window);
-    if (className == "ScrollBar" && (style & skinstyle::SBS_SIZEGRIP)) {
+    if (className == "ScrollBar" && (style & skinstyle::kSizeGrip)) {
         if (TSkinnedFrame* frame = FindSkinnedForm(windows_.Parent(window))) frame->SizeGripCreated(window);
     }
-    if (!(style & skinstyle::WS_CHILD) && className == "#32768") TrySkinMenuWindow(window);
-    if (windows_.ExStyle(window) & skinstyle::WS_EX_MDICHILD) TrySkinWindow(window);
+    if (!(style & skinstyle::kChild) && className == "#32768") TrySkinMenuWindow(window);
+    if (windows_.ExStyle(window) & skinstyle::kExMdiChild) TrySkinWindow(window);
 }
 
 void TSkinManage::WindowDestroying(TSkinWindow window) {
@@ -114,7 +114,7 @@ TSkinRefusal TSkinManage::TrySkinWindowWhy(TSkinWindow window) {
             return TSkinRefusal::PlainChild;
     }
     if (!form && !windows_.OwnModule(window) && className != "#32770") return TSkinRefusal::ForeignWindow;
-    if (!windows_.HasArea(window) && !(exStyle & skinstyle::WS_EX_MDICHILD)) return TSkinRefusal::NoArea;
+    if (!windows_.HasArea(window) && !(exStyle & skinstyle::kExMdiChild)) return TSkinRefusal::NoArea;
     if (form && windows_.FormTag(form) == TSkinData::kDefaultDisableTag) return TSkinRefusal::DisableTag;
     if (Contains(className, "TcxPopupEditPopupWindow") || Contains(className, "TTERenderWindow") ||
         className == "TApplication")
@@ -139,7 +139,7 @@ bool TSkinManage::MaySkinWindow(TSkinWindow window, const std::string& className
     bool skin = true;
     const std::string lower = LowerAscii(className);
     if (!mainSkinData_->Options.Has(xoPreview) && Contains(lower, "preview")) skin = false;
-    if (className == "#32770" && (windows_.Style(window) & skinstyle::DS_SETFOREGROUND)) skin = false;
+    if (className == "#32770" && (windows_.Style(window) & skinstyle::kSetForeground)) skin = false;
     if (lower == "tpopupdbtreeview") skin = false;
     mainSkinData_->QueryFormSkin(window, className, skin);
     return skin;

@@ -96,10 +96,10 @@ public:
 
 // Window style bits the rules read.
 namespace skinstyle {
-constexpr std::uint32_t WS_CHILD = 0x40000000;
-constexpr std::uint32_t WS_EX_MDICHILD = 0x40;
-constexpr std::uint32_t SBS_SIZEGRIP = 0x10;
-constexpr std::uint32_t DS_SETFOREGROUND = 0x200;
+constexpr std::uint32_t kChild = 0x40000000;
+constexpr std::uint32_t kExMdiChild = 0x40;
+constexpr std::uint32_t kSizeGrip = 0x10;
+constexpr std::uint32_t kSetForeground = 0x200;
 } // namespace skinstyle
 
 // Kind of popup menu about to open.

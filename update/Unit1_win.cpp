@@ -107,7 +107,11 @@ TForm1::TForm1(TComponent* owner) : TForm(owner, L"TForm1") {
     // window created after it. A skin that fails to load leaves the window plain.
     SkinData1 = new TSkinData(this);
     SkinData1->SetName("SkinData1");
+    // As streaming the form does: the stored skin and Active, then Loaded, which hands the skin
+    // data to the skin manager.
+    SkinData1->BeginReading();
     if (LoadSkinFromResource(*SkinData1)) SkinData1->SetActive(true);
+    SkinData1->Loaded();
 
     CreateControls();
     CreateHiddenPage();

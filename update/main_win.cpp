@@ -5,6 +5,7 @@
 #include "framework/DebugSink_win.h"
 #include "framework/Handle_win.h"
 #include "skin/ImgUtil_win.h"
+#include "skin/SkinManage_win.h"
 #include "skin/SkinRead_win.h"
 #include "skin/WinSkinData_win.h"
 #include "update/Unit1_win.h"
@@ -20,12 +21,15 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         UsePlatformSysColours();
         UsePlatformSkinServices();
         InstallSkinReaderMessageBox();
+        UseWin32SkinManager();
         TApplication app;
         app.Initialize();
         app.SetTitle(L"Quenbry更新程序");
         auto* form = new TForm1(&app);
         app.SetMainForm(form);
         app.Run();
+        // The manager lets go of the windows while the application still stands.
+        DestroySkinManager();
     } catch (...) {
         // The updater shows no message boxes: support finds it in the debug report.
         DebugReportCurrentException("WinMain");

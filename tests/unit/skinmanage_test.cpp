@@ -102,7 +102,7 @@ public:
         std::vector<TScreenForm> out;
         for (TSkinWindow w : formOrder) {
             const WindowRecord& r = windows.at(w);
-            out.push_back({r.form, w, r.visible, (r.style & skinstyle::WS_CHILD) != 0});
+            out.push_back({r.form, w, r.visible, (r.style & skinstyle::kChild) != 0});
         }
         return out;
     }
@@ -175,7 +175,7 @@ TEST_F(SkinManageTest, EveryConditionOfTrySkinWindowInItsOrder) {
         TSkinRefusal expected;
     };
     WindowRecord child;
-    child.style |= skinstyle::WS_CHILD;
+    child.style |= skinstyle::kChild;
     child.parent = dialogParent;
     WindowRecord mdiChild = child;
     mdiChild.parent = mdiClient;
@@ -186,13 +186,13 @@ TEST_F(SkinManageTest, EveryConditionOfTrySkinWindowInItsOrder) {
     WindowRecord empty;
     empty.hasArea = false;
     WindowRecord emptyMdi = empty;
-    emptyMdi.exStyle = skinstyle::WS_EX_MDICHILD;
+    emptyMdi.exStyle = skinstyle::kExMdiChild;
     WindowRecord app;
     app.className = "TApplication";
     WindowRecord render;
     render.className = "xTTERenderWindow1";
     WindowRecord foreground = foreignDialog;
-    foreground.style |= skinstyle::DS_SETFOREGROUND;
+    foreground.style |= skinstyle::kSetForeground;
     WindowRecord preview;
     preview.className = "TPrintPreviewForm";
     WindowRecord tree;
@@ -292,7 +292,7 @@ TEST_F(SkinManageTest, HookEventsMenusAndTheDeferredRequests) {
 
     // A size grip inside a skinned window is announced to its frame; an MDI child is skinned at
     // creation.
-    WindowRecord grip{"ScrollBar", skinstyle::WS_CHILD | skinstyle::SBS_SIZEGRIP};
+    WindowRecord grip{"ScrollBar", skinstyle::kChild | skinstyle::kSizeGrip};
     grip.parent = a;
     manager.WindowCreated(fake.Add(10, grip));
     EXPECT_EQ(fake.log.back(), "grip 1");
