@@ -224,6 +224,24 @@ TBitmap32 BorderStrip(const TDataSkinBorder& border, int width, int height, bool
                               frames, frameNo);
 }
 
+const TBitmap32& TBorderStripCache::Get(const TDataSkinBorder& border, int width, int height, bool stacked,
+                                        bool active) {
+    // An element with one frame looks the same active or not.
+    const bool frameActive = active || border.FrameCount <= 1;
+    for (Entry& e : entries_) {
+        if (e.Border != &border || e.Stacked != stacked || e.Active != frameActive) continue;
+        if (e.Image.Width() != width || e.Image.Height() != height) {
+            e.Image = BorderStrip(border, width, height, stacked, frameActive);
+            ++builds_;
+        }
+        return e.Image;
+    }
+    entries_.push_back(
+        {&border, stacked, frameActive, BorderStrip(border, width, height, stacked, frameActive)});
+    ++builds_;
+    return entries_.back().Image;
+}
+
 std::vector<TRect> OpaqueRuns(const TBitmap32& bitmap, int dx, int dy, TColor key, int tolerance) {
     auto inRange = [tolerance](int value, int low) {
         return value >= low && value <= std::min(255, low + tolerance);

@@ -116,6 +116,26 @@ int NcHitTest(int previous, int y, int borderTop, bool hasMenuBar);
 // stacked), frame 1 when active or when it has one frame only, else frame 2.
 TBitmap32 BorderStrip(const TDataSkinBorder& border, int width, int height, bool stacked, bool active);
 
+// The border strips of the frame, each rebuilt only when its size or its frame (active or not)
+// changed since it was last asked for. Clear() after the skin changed.
+class TBorderStripCache {
+public:
+    const TBitmap32& Get(const TDataSkinBorder& border, int width, int height, bool stacked, bool active);
+    void Clear() { entries_.clear(); }
+    // How many strips were built so far (for the benchmark and the tests).
+    int Builds() const { return builds_; }
+
+private:
+    struct Entry {
+        const TDataSkinBorder* Border;
+        bool Stacked;
+        bool Active;
+        TBitmap32 Image;
+    };
+    std::vector<Entry> entries_;
+    int builds_ = 0;
+};
+
 // The non-key runs of `bitmap` row by row, each a rectangle one pixel high moved by (dx, dy). A
 // pixel is key when each channel lies between the key's and the key's plus the tolerance.
 std::vector<TRect> OpaqueRuns(const TBitmap32& bitmap, int dx, int dy, TColor key, int tolerance);

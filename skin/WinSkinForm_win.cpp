@@ -128,6 +128,8 @@ void TWinSysButton::Repaint() {
 
 TWinSkinForm::TWinSkinForm(TComponent* owner, HWND window, TSkinData* skin, std::string className)
     : TComponent(owner), window_(window), skin_(skin), className_(std::move(className)) {
+    // Asked again once the window has gone, when it can no longer tell.
+    ownModule_ = HINSTANCE(::GetWindowLongPtrW(window_, GWLP_HINSTANCE)) == ::GetModuleHandleW(nullptr);
     doubleClickTime_ = ::GetDoubleClickTime();
     NONCLIENTMETRICSW metrics{};
     metrics.cbSize = sizeof(metrics);
@@ -142,7 +144,7 @@ TWinSkinForm::~TWinSkinForm() {
 }
 
 bool TWinSkinForm::OwnModule() const {
-    return HINSTANCE(::GetWindowLongPtrW(window_, GWLP_HINSTANCE)) == ::GetModuleHandleW(nullptr);
+    return ownModule_;
 }
 
 void TWinSkinForm::SetUpForm(TForm* form) {
@@ -233,6 +235,7 @@ void TWinSkinForm::RestoreHandlers() {
 void TWinSkinForm::ApplySkinMetrics() {
     if (skin_->SkinUnloaded()) return;
     borders_ = frame::BorderSizes(*skin_, frameKind_);
+    strips_.Clear();
     if (frameKind_ == 2) menuBarHeight_ = 0;
     faceBrush_.reset(::CreateSolidBrush(Rgb(skin_->FaceBrushColour)));
     currentNc_ = nullptr;
@@ -626,8 +629,8 @@ void TWinSkinForm::BuildFrameRegion(bool force) {
         auto side = [&](const TDataSkinBorder& element, const TRect& strip, bool stacked, bool shaped) {
             if (strip.IsEmpty()) return;
             if (element.Trans && shaped) {
-                const TBitmap32 image =
-                    frame::BorderStrip(element, strip.Width(), strip.Height(), stacked, isActive_);
+                const TBitmap32& image =
+                    strips_.Get(element, strip.Width(), strip.Height(), stacked, isActive_);
                 unite(RegionFromRuns(frame::OpaqueRuns(image, strip.Left, strip.Top, clMagenta, 1)));
             } else {
                 unite(::CreateRectRgn(strip.Left, strip.Top, strip.Right, strip.Bottom));
@@ -660,17 +663,15 @@ void TWinSkinForm::PaintFrame(HDC dc) {
         if (!Minimised()) {
             const frame::TBorders& b = borders_;
             if (b.Left > 0)
-                PaintBitmap(
-                    dc, 0, 0,
-                    frame::BorderStrip(skin_->Border(TSkinData::bdLeft), b.Left, h, false, isActive_));
+                PaintBitmap(dc, 0, 0,
+                            strips_.Get(skin_->Border(TSkinData::bdLeft), b.Left, h, false, isActive_));
             if (b.Right > 0)
-                PaintBitmap(
-                    dc, w - b.Right, 0,
-                    frame::BorderStrip(skin_->Border(TSkinData::bdRight), b.Right, h, false, isActive_));
+                PaintBitmap(dc, w - b.Right, 0,
+                            strips_.Get(skin_->Border(TSkinData::bdRight), b.Right, h, false, isActive_));
             if (b.Bottom > 0 && w - b.Left - b.Right > 0)
                 PaintBitmap(dc, b.Left, h - b.Bottom,
-                            frame::BorderStrip(skin_->Border(TSkinData::bdBottom), w - b.Left - b.Right,
-                                               b.Bottom, true, isActive_));
+                            strips_.Get(skin_->Border(TSkinData::bdBottom), w - b.Left - b.Right, b.Bottom,
+                                        true, isActive_));
         }
         PaintCaption(dc, w, h);
         if (!Minimised() && menuBarHeight_ > 0 && faceBrush_) {
@@ -697,9 +698,13 @@ void TWinSkinForm::PaintCaption(HDC dc, int width, int height) {
     }
     TBitmapCanvas canvas(buffer);
     const TDataSkinBorder& top = skin_->Border(TSkinData::bdTop);
-    if (!caption.IsEmpty() && !top.Bitmap.Empty())
-        DrawElement(canvas, caption, top.Bitmap, true, top.Tile != 1, top.Trans != 0,
-                    std::max(1, top.FrameCount), isActive_ || top.FrameCount <= 1 ? 1 : 2, top.Margins());
+    if (!caption.IsEmpty() && !top.Bitmap.Empty()) {
+        const TBitmap32& strip = strips_.Get(top, caption.Width(), caption.Height(), true, isActive_);
+        if (top.Trans)
+            TransparentDraw(canvas, caption, strip, clMagenta);
+        else
+            canvas.Draw(caption.Left, caption.Top, strip);
+    }
 
     // The title: measured with the caption font, placed by the skin's rules.
     const std::wstring text = L" " + WindowText() + L"  ";
@@ -869,7 +874,9 @@ void TWinSkinForm::RunCaptionAction(TWinSysButton& button, POINT releasePoint) {
         MENUITEMINFOA info{};
         info.cbSize = sizeof(info);
         info.fMask = MIIM_ID;
-        if (::GetMenuItemInfoA(::GetSystemMenu(window_, FALSE), SC_CLOSE, FALSE, &info)) {
+        // The system menu as it was at the start: the caption style may have lost WS_SYSMENU since.
+        HMENU menu = systemMenu_ ? systemMenu_ : ::GetSystemMenu(window_, FALSE);
+        if (menu && ::GetMenuItemInfoA(menu, SC_CLOSE, FALSE, &info)) {
             SetHoverTimer(false);
             ::PostMessageW(window_, WM_SYSCOMMAND, SC_CLOSE, 0);
         }

@@ -133,6 +133,7 @@ private:
     WNDPROC previousProc_ = nullptr;
     bool procInstalled_ = false;
     bool unicode_ = false;
+    bool ownModule_ = false;
 
     unique_hfont captionFont_;
     unique_hbrush faceBrush_;
@@ -140,6 +141,7 @@ private:
     RECT clientRect_{};
     SIZE nativeExtents_{};
     frame::TBorders borders_;
+    frame::TBorderStripCache strips_;
     int menuBarHeight_ = 0;
     int rightButtonsExtent_ = 0;
     TRect titleRect_;

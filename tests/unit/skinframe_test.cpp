@@ -228,6 +228,17 @@ TEST(SkinFrame, NonClientGeometryBordersAndRegionRows) {
     top.FrameCount = 1;
     EXPECT_EQ(BorderStrip(top, 30, 8, true, false).Pixel(15, 1), clWhite);
 
+    // The cache builds a strip again only for another size or another frame.
+    top.FrameCount = 2;
+    TBorderStripCache cache;
+    EXPECT_EQ(cache.Get(top, 30, 4, true, true).Pixel(15, 2), clWhite);
+    cache.Get(top, 30, 4, true, true);
+    EXPECT_EQ(cache.Builds(), 1);
+    EXPECT_EQ(cache.Get(top, 30, 4, true, false).Pixel(15, 2), clBlack);
+    EXPECT_EQ(cache.Get(top, 31, 4, true, true).Width(), 31);
+    cache.Get(top, 30, 4, true, false);
+    EXPECT_EQ(cache.Builds(), 3);
+
     // Region rows: magenta and its tolerance are cut out, everything else kept in runs.
     TBitmap32 shape(6, 2, clMagenta);
     shape.SetPixel(1, 0, clBlack);

@@ -8,44 +8,13 @@
 #include <sstream>
 #include <string>
 
+#include "helpers/UpdaterSkin.h"
 #include "skin/ImgUtil_win.h"
 
 namespace {
 
 // Resource of this test program (skindata_test.rc) whose bytes are not a packed skin.
 constexpr int kNotASkinResourceId = 201;
-
-// Build-tree paths are Unix paths; under Wine drive Z: is the Unix root.
-std::string HostPath(std::string path) {
-    if (!path.empty() && path[0] == '/') path = "Z:" + path;
-    for (char& c : path)
-        if (c == '/') c = '\\';
-    return path;
-}
-
-// A module loaded for its resources only; freed on every path.
-class TDataModule {
-public:
-    explicit TDataModule(const std::string& path)
-        : module_(LoadLibraryExA(path.c_str(), nullptr,
-                                 LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE)) {}
-    ~TDataModule() {
-        if (module_) FreeLibrary(module_);
-    }
-    TDataModule(const TDataModule&) = delete;
-    TDataModule& operator=(const TDataModule&) = delete;
-    HMODULE get() const { return module_; }
-
-private:
-    HMODULE module_;
-};
-
-// The built updater, whose resources hold the product's stored skin.
-#ifdef UPDATER_EXE_PATH
-constexpr const char* kUpdaterExe = UPDATER_EXE_PATH;
-#else
-constexpr const char* kUpdaterExe = nullptr;
-#endif
 
 bool HasRcData(HMODULE module, int id) {
     return FindResourceA(module, MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(10)) != nullptr;

@@ -1,0 +1,228 @@
+// The skin manager's hook and the skinned frame on real windows under Wine: a form is skinned when
+// it is activated (once), keeps its client size, gets its region and its painted borders, reacts
+// to the pointer on its caption buttons and lets go exactly; Tag 99 forms and dialogs with
+// DS_SETFOREGROUND keep their own frame.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+#include "framework/Application_win.h"
+#include "framework/Forms_win.h"
+#include "helpers/MessagePump.h"
+#include "helpers/UpdaterSkin.h"
+#include "skin/Bitmap_win.h"
+#include "skin/ImgUtil_win.h"
+#include "skin/SkinManage_win.h"
+#include "skin/WinSkinData_win.h"
+#include "skin/WinSkinForm_win.h"
+
+namespace {
+
+SIZE WindowSize(HWND wnd) {
+    RECT r{};
+    ::GetWindowRect(wnd, &r);
+    return {r.right - r.left, r.bottom - r.top};
+}
+
+SIZE ClientSize(HWND wnd) {
+    RECT r{};
+    ::GetClientRect(wnd, &r);
+    return {r.right, r.bottom};
+}
+
+bool Skinned(HWND wnd) {
+    return ::SendMessageA(wnd, SkinQueryMessage, 0, 0) == 1;
+}
+
+bool HasRegion(HWND wnd) {
+    unique_hrgn region(::CreateRectRgn(0, 0, 0, 0));
+    return ::GetWindowRgn(wnd, region.get()) != ERROR;
+}
+
+// The pixels of a part of the window, as the screen shows them.
+TBitmap32 WindowPixels(HWND wnd, const RECT& part) {
+    ScopedGetWindowDC dc(wnd);
+    return BitmapFromDC(dc.get(), part);
+}
+
+LPARAM ScreenPoint(HWND wnd, const TRect& windowRect) {
+    RECT outer{};
+    ::GetWindowRect(wnd, &outer);
+    const int x = outer.left + (windowRect.Left + windowRect.Right) / 2;
+    const int y = outer.top + (windowRect.Top + windowRect.Bottom) / 2;
+    return MAKELPARAM(x, y);
+}
+
+class SkinnedFrame : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!kUpdaterExe) GTEST_SKIP() << "update.exe is not part of this build";
+        UsePlatformSysColours();
+        UsePlatformSkinServices();
+        UseWin32SkinManager();
+        app_ = std::make_unique<TApplication>();
+        app_->Initialize();
+    }
+    void TearDown() override {
+        DestroySkinManager();
+        SetSkinManagerFactory(nullptr);
+        forms_.clear();
+        app_.reset();
+        SetSkinPlatform(nullptr);
+        SetSysColourResolver(nullptr);
+    }
+
+    // A form with a 393 x 253 client area; the first one also carries the active skin data.
+    TForm* MakeForm(const wchar_t* className, DWORD extraStyle = 0) {
+        forms_.push_back(std::make_unique<TForm>(nullptr, className));
+        TForm* form = forms_.back().get();
+        form->SetCaption(L"Skinned 窗口");
+        form->SetBounds(100 + 40 * int(forms_.size()), 100, 0, 0);
+        form->SetClientSize(393, 253);
+        HWND wnd = form->Handle();
+        if (extraStyle) ::SetWindowLongW(wnd, GWL_STYLE, ::GetWindowLongW(wnd, GWL_STYLE) | LONG(extraStyle));
+        return form;
+    }
+    TSkinData* SkinFor(TForm* form) {
+        TDataModule exe(HostPath(kUpdaterExe));
+        auto* skin = new TSkinData(form);
+        skin->BeginReading();
+        EXPECT_TRUE(LoadSkinFromResource(*skin, exe.get())) << skin->LastLoadError();
+        skin->SetActive(true);
+        skin->Loaded();
+        return skin;
+    }
+    static TWinSkinForm* FrameOf(HWND wnd) {
+        TSkinManage* manager = Win32SkinManager();
+        return manager ? dynamic_cast<TWinSkinForm*>(manager->FindSkinnedForm(wnd)) : nullptr;
+    }
+    static bool Running(HWND wnd) {
+        TWinSkinForm* frame = FrameOf(wnd);
+        return frame && frame->SkinState() == 1;
+    }
+
+    std::unique_ptr<TApplication> app_;
+    std::vector<std::unique_ptr<TForm>> forms_;
+};
+
+TEST_F(SkinnedFrame, ActivationSkinsOnceKeepsTheClientAndDetachingRestoresTheFrame) {
+    TForm* plain = MakeForm(L"TNeverSkinned");
+    const SIZE nativeSize = WindowSize(plain->Handle());
+    TForm* form = MakeForm(L"TSkinnedForm", WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX);
+    TSkinData* skin = SkinFor(form);
+    TForm* tagged = MakeForm(L"TTaggedForm");
+    tagged->Tag = 99;
+    HWND wnd = form->Handle();
+    EXPECT_FALSE(Skinned(wnd)) << "nothing is skinned before it is activated";
+
+    form->Show();
+    ASSERT_TRUE(PumpUntil([&] { return Running(wnd); }, 10000));
+    TWinSkinForm* frame = FrameOf(wnd);
+    const frame::TBorders b = frame->Borders();
+    EXPECT_GT(b.Top, 0);
+    EXPECT_EQ(ClientSize(wnd).cx, 393);
+    EXPECT_EQ(ClientSize(wnd).cy, 253);
+    const SIZE skinnedSize = WindowSize(wnd);
+    EXPECT_EQ(skinnedSize.cx, 393 + b.Left + b.Right);
+    EXPECT_EQ(skinnedSize.cy, 253 + b.Top + b.Bottom);
+    EXPECT_TRUE(HasRegion(wnd)) << "the product skin's side borders are shaped";
+
+    // The bottom border on screen is the skin's bottom element.
+    PumpFor(200);
+    const TBitmap32 expected =
+        frame::BorderStrip(skin->Border(TSkinData::bdBottom), skinnedSize.cx - b.Left - b.Right, b.Bottom,
+                           true, frame->IsActive());
+    const TBitmap32 shown =
+        WindowPixels(wnd, {b.Left, skinnedSize.cy - b.Bottom, skinnedSize.cx - b.Right, skinnedSize.cy});
+    EXPECT_TRUE(shown.SamePixels(expected));
+
+    // Activated again, and the Tag 99 form activated: still one frame.
+    tagged->Show();
+    form->Show();
+    PumpFor(300);
+    EXPECT_EQ(Win32SkinManager()->SkinnedForms().size(), 1u);
+    EXPECT_FALSE(Skinned(tagged->Handle()));
+    EXPECT_FALSE(HasRegion(tagged->Handle()));
+
+    // Hover and press change the close button's picture; releasing on it runs the close.
+    TWinSysButton* close = nullptr;
+    for (const auto& o : frame->CaptionObjects())
+        if (o->Visible && o->Element.Action == 0) close = o.get();
+    ASSERT_NE(close, nullptr) << "a window with a system menu shows the close button";
+    const RECT cell{close->Rect.Left, close->Rect.Top, close->Rect.Right, close->Rect.Bottom};
+    const TBitmap32 normal = WindowPixels(wnd, cell);
+    ::SendMessageW(wnd, WM_NCMOUSEMOVE, HTCAPTION, ScreenPoint(wnd, close->Rect));
+    EXPECT_EQ(close->State, 3);
+    const TBitmap32 hot = WindowPixels(wnd, cell);
+    ::SendMessageW(wnd, WM_NCLBUTTONDOWN, HTCAPTION, ScreenPoint(wnd, close->Rect));
+    EXPECT_EQ(close->State, 2);
+    const TBitmap32 pressed = WindowPixels(wnd, cell);
+    EXPECT_FALSE(hot.SamePixels(normal));
+    EXPECT_FALSE(pressed.SamePixels(hot));
+    int closes = 0;
+    form->OnClose = [&](TObject*, TCloseAction& action) {
+        ++closes;
+        action = TCloseAction::caNone;
+    };
+    ::SendMessageW(wnd, WM_NCLBUTTONUP, HTCAPTION, ScreenPoint(wnd, close->Rect));
+    EXPECT_TRUE(PumpUntil([&] { return closes == 1; }, 5000));
+
+    // Switched off: the native frame comes back exactly, with no region left.
+    skin->SetActive(false);
+    ASSERT_TRUE(PumpUntil([&] { return !Skinned(wnd); }, 5000));
+    EXPECT_EQ(Win32SkinManager()->SkinnedForms().size(), 0u);
+    EXPECT_FALSE(HasRegion(wnd));
+    EXPECT_EQ(ClientSize(wnd).cx, 393);
+    EXPECT_EQ(ClientSize(wnd).cy, 253);
+    EXPECT_EQ(WindowSize(wnd).cx, nativeSize.cx);
+    EXPECT_EQ(WindowSize(wnd).cy, nativeSize.cy);
+}
+
+INT_PTR CALLBACK PlainDialogProc(HWND, UINT, WPARAM, LPARAM) {
+    return FALSE;
+}
+
+// A dialog box of the system class from an in-memory template.
+HWND MakeDialog(DWORD style) {
+    struct {
+        DLGTEMPLATE header;
+        WORD menu, windowClass, title[8];
+    } t{};
+    t.header.style = style | WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
+    t.header.cx = 120;
+    t.header.cy = 60;
+    const wchar_t title[] = L"Dialog";
+    for (size_t i = 0; i < sizeof title / sizeof title[0]; ++i)
+        t.title[i] = WORD(title[i]);
+    return ::CreateDialogIndirectParamW(::GetModuleHandleW(nullptr), &t.header, nullptr, PlainDialogProc, 0);
+}
+
+TEST_F(SkinnedFrame, SystemDialogsAreSkinnedUnlessTheyAskForTheForeground) {
+    TForm* form = MakeForm(L"TDialogOwner");
+    SkinFor(form);
+    form->Show();
+    ASSERT_TRUE(PumpUntil([&] { return Running(form->Handle()); }, 10000));
+
+    unique_hwnd dialog(MakeDialog(0));
+    unique_hwnd foreground(MakeDialog(DS_SETFOREGROUND));
+    ASSERT_TRUE(dialog && foreground);
+    ::ShowWindow(dialog.get(), SW_SHOW);
+    ::SetActiveWindow(dialog.get());
+    ASSERT_TRUE(PumpUntil([&] { return Running(dialog.get()); }, 10000));
+    EXPECT_EQ(FrameOf(dialog.get())->FrameKind(), 3) << "a dialog takes the dialog frame";
+    ::ShowWindow(foreground.get(), SW_SHOW);
+    ::SetActiveWindow(foreground.get());
+    PumpFor(300);
+    EXPECT_FALSE(Skinned(foreground.get()));
+
+    // A dialog that dies leaves a dead frame, which the next look at the list frees.
+    dialog.reset();
+    Win32SkinManager()->PurgeSkinnedForms();
+    EXPECT_NE(FrameOf(form->Handle()), nullptr);
+    EXPECT_EQ(Win32SkinManager()->SkinnedForms().size(), 1u);
+}
+
+} // namespace
