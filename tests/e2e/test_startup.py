@@ -4,7 +4,8 @@ the missing-configuration exit, and the hidden working area staying out of sight
 import time
 import unittest
 
-from harness import (E2ETestCase, FORM_CAPTION, FORM_CLIENT_WIDTH, closed_port, probe_list, run_config, slow)
+from harness import (E2ETestCase, FORM_CAPTION, FORM_CLIENT_HEIGHT, FORM_CLIENT_WIDTH, closed_port, probe_list,
+                     run_config, slow)
 
 
 def harmless_config(port, **overrides):
@@ -147,13 +148,21 @@ class HiddenWorkingArea(E2ETestCase, HiddenAreaChecks):
         for s in snaps:
             self.assert_hidden_area_out_of_sight(s)
 
-    def test_size_fields_are_read_only(self):
+    def test_size_fields_are_read_only_in_a_window_drawn_from_the_skin(self):
         install = self.make_install()
         run = self.start(install)
         snap = run.wait_window(slow(60))
         for name in ("Edit_DownLoadSize_B", "Edit_DownLoadSize_A"):
             self.assertEqual(snap.control(name)["class"].lower(), "edit")
             self.assertTrue(snap.control(name)["readonly"], f"{name} accepts typing")
+        # The shown window's frame is the skin's: it answers the skin query, is shaped by a region,
+        # and its client area keeps its designed size inside the skin's borders.
+        skinned = run.wait_for(lambda s: s.visible and s.data.get("skinned") == 1, slow(30), "the skinned frame")
+        self.assertTrue(skinned.data["region"])
+        self.assertEqual(skinned.data["client"], [FORM_CLIENT_WIDTH, FORM_CLIENT_HEIGHT])
+        left, top, right, bottom = skinned.data["rect"]
+        self.assertGreater(right - left, FORM_CLIENT_WIDTH)
+        self.assertGreater(bottom - top, FORM_CLIENT_HEIGHT)
 
 
 if __name__ == "__main__":

@@ -213,6 +213,14 @@ std::string FormJson(HWND form, size_t formCount) {
         "],\"client_origin\":[" + std::to_string(origin.x) + "," + std::to_string(origin.y) + "]" +
         ",\"style\":" + std::to_string(static_cast<unsigned long>(GetWindowLongW(form, GWL_STYLE))) +
         ",\"exstyle\":" + std::to_string(static_cast<unsigned long>(GetWindowLongW(form, GWL_EXSTYLE)));
+    // Whether the skin engine drew this window's frame: its answer to the skin query (-1 when it
+    // did not answer in time) and whether it has a window region.
+    LRESULT skinAnswer = -1;
+    if (!asker.ask(form, 0x3523, 0, 0, skinAnswer)) skinAnswer = -1;
+    HRGN region = CreateRectRgn(0, 0, 0, 0);
+    const bool hasRegion = region && GetWindowRgn(form, region) != ERROR;
+    if (region) DeleteObject(region);
+    j += ",\"skinned\":" + std::to_string(static_cast<long long>(skinAnswer)) + ",\"region\":" + Bool(hasRegion);
 
     std::vector<HWND> children;
     EnumChildWindows(form, CollectChild, reinterpret_cast<LPARAM>(&children));
