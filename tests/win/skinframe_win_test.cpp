@@ -109,9 +109,10 @@ protected:
 };
 
 TEST_F(SkinnedFrame, ActivationSkinsOnceKeepsTheClientAndDetachingRestoresTheFrame) {
-    TForm* plain = MakeForm(L"TNeverSkinned");
+    constexpr DWORD kButtons = WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX;
+    TForm* plain = MakeForm(L"TNeverSkinned", kButtons);
     const SIZE nativeSize = WindowSize(plain->Handle());
-    TForm* form = MakeForm(L"TSkinnedForm", WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX);
+    TForm* form = MakeForm(L"TSkinnedForm", kButtons);
     TSkinData* skin = SkinFor(form);
     TForm* tagged = MakeForm(L"TTaggedForm");
     tagged->Tag = 99;
@@ -179,6 +180,12 @@ TEST_F(SkinnedFrame, ActivationSkinsOnceKeepsTheClientAndDetachingRestoresTheFra
     EXPECT_EQ(ClientSize(wnd).cy, 253);
     EXPECT_EQ(WindowSize(wnd).cx, nativeSize.cx);
     EXPECT_EQ(WindowSize(wnd).cy, nativeSize.cy);
+    // Pixel for pixel what a window that was never skinned shows, both inactive.
+    plain->Show();
+    tagged->Show();
+    PumpFor(300);
+    const RECT whole{0, 0, nativeSize.cx, nativeSize.cy};
+    EXPECT_TRUE(WindowPixels(wnd, whole).SamePixels(WindowPixels(plain->Handle(), whole)));
 }
 
 INT_PTR CALLBACK PlainDialogProc(HWND, UINT, WPARAM, LPARAM) {
