@@ -4,6 +4,7 @@
 // client rectangle and hit-test answers, the border images and the rows of a window region. The
 // Win32 frame (WinSkinForm_win) gathers the facts, asks here, and paints what comes back.
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <string>
 #include <vector>
@@ -117,7 +118,8 @@ int NcHitTest(int previous, int y, int borderTop, bool hasMenuBar);
 TBitmap32 BorderStrip(const TDataSkinBorder& border, int width, int height, bool stacked, bool active);
 
 // The border strips of the frame, each rebuilt only when its size or its frame (active or not)
-// changed since it was last asked for. Clear() after the skin changed.
+// changed since it was last asked for. A strip handed out stays valid until it is asked for at
+// another size or Clear() is called (after the skin changed).
 class TBorderStripCache {
 public:
     const TBitmap32& Get(const TDataSkinBorder& border, int width, int height, bool stacked, bool active);
@@ -132,7 +134,8 @@ private:
         bool Active;
         TBitmap32 Image;
     };
-    std::vector<Entry> entries_;
+    // A deque, so that a strip handed out stays where it is while others are added.
+    std::deque<Entry> entries_;
     int builds_ = 0;
 };
 

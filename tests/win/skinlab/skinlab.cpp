@@ -2,18 +2,23 @@
 // end-to-end skin scenarios.
 //
 //   skinlab <packed skin> <report file> [--seconds N]
+//   skinlab <packed skin> <report file> --bench N
 //
 // Shows, at fixed places: a form with a caption, an icon and every caption button (TLabMain, which
 // carries the skin data); a form with Tag 99 (TLabTagged); a dialog from a template with
 // DS_SETFOREGROUND; and, half a second later, a system message box. Two seconds after the start it
 // writes one line per window to the report file (class, skin query answer, region, window and
 // client rectangles), then keeps running until the time is up (default 60 s) or it is closed.
+// With --bench it repaints the skinned and the native frame N times each instead and writes the
+// time of one full non-client paint of each (microseconds, median of five rounds) to the report.
 #include <windows.h>
 #include <shellapi.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "framework/Application_win.h"
 #include "framework/ExtCtrls_win.h"
@@ -65,6 +70,29 @@ BOOL CALLBACK CollectThreadWindow(HWND wnd, LPARAM out) {
     return TRUE;
 }
 
+void WriteReport(const std::wstring& path, const std::string& text) {
+    if (FILE* f = _wfopen(path.c_str(), L"wb")) {
+        std::fwrite(text.data(), 1, text.size(), f);
+        std::fclose(f);
+    }
+}
+
+// One full non-client paint of the window, in microseconds: the median of five rounds of `paints`.
+long long PaintMicroseconds(HWND wnd, int paints) {
+    LARGE_INTEGER frequency, start, end;
+    ::QueryPerformanceFrequency(&frequency);
+    std::vector<long long> rounds;
+    for (int round = 0; round < 5; ++round) {
+        ::QueryPerformanceCounter(&start);
+        for (int i = 0; i < paints; ++i)
+            ::SendMessageW(wnd, WM_NCPAINT, 1, 0); // 1: the whole frame
+        ::QueryPerformanceCounter(&end);
+        rounds.push_back((end.QuadPart - start.QuadPart) * 1000000 / frequency.QuadPart / paints);
+    }
+    std::sort(rounds.begin(), rounds.end());
+    return rounds[2];
+}
+
 } // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
@@ -72,7 +100,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     LPWSTR* argv = ::CommandLineToArgvW(::GetCommandLineW(), &argc);
     if (!argv || argc < 3) return 2;
     const std::wstring skinPath = argv[1], reportPath = argv[2];
+    const bool bench = argc >= 5 && std::wstring(argv[3]) == L"--bench";
     const int seconds = argc >= 5 && std::wstring(argv[3]) == L"--seconds" ? _wtoi(argv[4]) : 60;
+    const int paints = bench ? std::max(1, _wtoi(argv[4])) : 0;
     ::LocalFree(argv);
 
     UsePlatformSysColours();
@@ -112,6 +142,24 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         HWND dialog = MakeForegroundDialog();
         main->Show();
 
+        if (bench) {
+            // Both forms shown and the skinned one started; then only the frames are painted.
+            TTimer run(nullptr);
+            run.SetOnTimer([&](TObject*) {
+                run.SetEnabled(false);
+                const std::string text = "skinned_ncpaint_us=" + std::to_string(PaintMicroseconds(mainWnd, paints)) +
+                                         "\nnative_ncpaint_us=" +
+                                         std::to_string(PaintMicroseconds(tagged->Handle(), paints)) + "\n";
+                WriteReport(reportPath, text);
+                app.Terminate();
+            });
+            run.Arm(1500);
+            app.Run();
+            if (dialog) ::DestroyWindow(dialog);
+            DestroySkinManager();
+            return 0;
+        }
+
         TTimer messageBox(nullptr);
         messageBox.SetOnTimer([&](TObject*) {
             messageBox.SetEnabled(false);
@@ -123,10 +171,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
             report.SetEnabled(false);
             std::string text;
             ::EnumThreadWindows(::GetCurrentThreadId(), CollectThreadWindow, reinterpret_cast<LPARAM>(&text));
-            if (FILE* f = _wfopen(reportPath.c_str(), L"wb")) {
-                std::fwrite(text.data(), 1, text.size(), f);
-                std::fclose(f);
-            }
+            WriteReport(reportPath, text);
         });
         report.Arm(2000);
         TTimer end(nullptr);
