@@ -66,6 +66,8 @@ class TrayMenu(TrayScenario):
     def test_hidden_window_is_shown_by_a_left_click_and_hidden_again_from_the_menu(self):
         install, run, icon = self.open_run(visible=False)
         self.assertFalse(any(s.visible for s in run.snapshots()), "the silent run showed its window")
+        # Never activated, so never given the skinned frame.
+        self.assertFalse(any(s.data.get("skinned") == 1 for s in run.snapshots()))
 
         # A right button press opens the menu and does not show the window.
         t = time.time()
@@ -81,6 +83,8 @@ class TrayMenu(TrayScenario):
         self.wait_form(True, t, "the window shown by the left click")
         shown = run.wait_for(lambda s: s.visible, slow(10), "the window shown by the left click")
         self.assertEqual(shown.status_text(), STAYS_OPEN_STATUS)
+        run.wait_for(lambda s: s.visible and s.data.get("skinned") == 1 and s.data.get("region"), slow(10),
+                     "the shown window in its skinned frame")
 
         t = time.time()
         choose_menu_item(self.watch, icon, "隐藏窗口")
@@ -90,7 +94,8 @@ class TrayMenu(TrayScenario):
         t = time.time()
         choose_menu_item(self.watch, icon, "显示窗口")
         self.wait_form(True, t, "the window shown from the menu")
-        run.wait_for(lambda s: s.visible and s.time > t, slow(10), "the window shown from the menu")
+        run.wait_for(lambda s: s.visible and s.time > t and s.data.get("skinned") == 1 and s.data.get("region"),
+                     slow(10), "the window shown from the menu, in its skinned frame")
 
         # None of this ended the run or started the client.
         self.assertTrue(run.running())

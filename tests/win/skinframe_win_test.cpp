@@ -232,4 +232,22 @@ TEST_F(SkinnedFrame, SystemDialogsAreSkinnedUnlessTheyAskForTheForeground) {
     EXPECT_EQ(Win32SkinManager()->SkinnedForms().size(), 1u);
 }
 
+TEST_F(SkinnedFrame, ACorruptStoredSkinLeavesTheNormalFrame) {
+    TForm* form = MakeForm(L"TCorruptSkin");
+    const SIZE nativeSize = WindowSize(form->Handle());
+    auto* skin = new TSkinData(form);
+    skin->BeginReading();
+    // This test program's resource 201 holds bytes that are not a packed skin.
+    EXPECT_FALSE(LoadSkinFromResource(*skin, nullptr, 201));
+    skin->SetActive(true);
+    skin->Loaded();
+    EXPECT_FALSE(skin->Active()) << "a skin data without a skin does not stay active";
+    form->Show();
+    PumpFor(500);
+    EXPECT_FALSE(Skinned(form->Handle()));
+    EXPECT_FALSE(HasRegion(form->Handle()));
+    EXPECT_EQ(WindowSize(form->Handle()).cx, nativeSize.cx);
+    EXPECT_EQ(WindowSize(form->Handle()).cy, nativeSize.cy);
+}
+
 } // namespace
