@@ -204,6 +204,10 @@ TTitleLayout LayoutTitle(const TDataSkinTitle& title, const TTitleInput& in) {
     return out;
 }
 
+int TitleWidth(const TDataSkinTitle& title, int textWidth) {
+    return title.LeftWidth + textWidth + title.RightWidth;
+}
+
 TRect NcClientRect(int x, int y, int cx, int cy, const TBorders& borders, int menuBarHeight) {
     return {x + borders.Left, y + borders.Top + menuBarHeight, x + cx - borders.Right,
             y + cy - borders.Bottom};

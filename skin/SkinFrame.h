@@ -106,6 +106,8 @@ struct TTitleLayout {
     TRect TextRect;  // where the text is drawn
 };
 TTitleLayout LayoutTitle(const TDataSkinTitle& title, const TTitleInput& in);
+// The width a dialog needs to show its whole title: TextShift + the text + TextRightClip.
+int TitleWidth(const TDataSkinTitle& title, int textWidth);
 
 // WM_NCCALCSIZE: the client rectangle of a window at (x, y) sized cx by cy.
 TRect NcClientRect(int x, int y, int cx, int cy, const TBorders& borders, int menuBarHeight);

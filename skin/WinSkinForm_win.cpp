@@ -528,6 +528,11 @@ bool TWinSkinForm::NonClientMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRES
         result = 0;
         return true;
     default:
+        if (msg == SkinControlNotice) {
+            // A skinned control asks for its scroll-bar skin: controls keep their own look so far.
+            result = 0;
+            return true;
+        }
         if (msg == SkinFrameRepaintMessage) {
             RepaintFrame();
             result = 0;
@@ -601,9 +606,35 @@ void TWinSkinForm::ResizeForSkin(bool keepCurrentClient) {
         cw = form_->ClientWidth();
         ch = form_->ClientHeight() - (windowKind_ == 2 ? 0 : menuBarHeight_);
     }
-    const int width = cw + borders_.Left + borders_.Right;
+    int width = cw + borders_.Left + borders_.Right;
     const int height = ch + borders_.Top + borders_.Bottom + menuBarHeight_;
+    // A message box is as wide as its text; its title in the skin's caption may need more.
+    if (dialogLike_ && skinState_ != 3) {
+        const int needed = frame::TitleWidth(skin_->Title(), TitleTextWidth());
+        if (needed > width) {
+            const int added = needed - width;
+            width = needed;
+            for (HWND child = ::GetWindow(window_, GW_CHILD); child;
+                 child = ::GetWindow(child, GW_HWNDNEXT)) {
+                RECT r;
+                ::GetWindowRect(child, &r);
+                POINT p{r.left, r.top};
+                ::ScreenToClient(window_, &p);
+                ::SetWindowPos(child, nullptr, p.x + added / 2, p.y, 0, 0,
+                               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+            }
+        }
+    }
     ::SetWindowPos(window_, nullptr, 0, 0, width, height, flags);
+}
+
+int TWinSkinForm::TitleTextWidth() const {
+    const std::wstring text = L" " + WindowText() + L"  ";
+    unique_hdc measure(::CreateCompatibleDC(nullptr));
+    SIZE extent{0, 0};
+    ScopedSelectObject font(measure.get(), captionFont_.get());
+    ::GetTextExtentPoint32W(measure.get(), text.c_str(), int(text.size()), &extent);
+    return extent.cx;
 }
 
 void TWinSkinForm::BuildFrameRegion(bool force) {
@@ -708,11 +739,13 @@ void TWinSkinForm::PaintCaption(HDC dc, int width, int height) {
 
     // The title: measured with the caption font, placed by the skin's rules.
     const std::wstring text = L" " + WindowText() + L"  ";
-    unique_hdc measure(::CreateCompatibleDC(nullptr));
-    SIZE extent{0, 0};
+    SIZE extent{TitleTextWidth(), 0};
     {
+        unique_hdc measure(::CreateCompatibleDC(nullptr));
         ScopedSelectObject font(measure.get(), captionFont_.get());
-        ::GetTextExtentPoint32W(measure.get(), text.c_str(), int(text.size()), &extent);
+        TEXTMETRICW metrics{};
+        ::GetTextMetricsW(measure.get(), &metrics);
+        extent.cy = metrics.tmHeight;
     }
     const frame::TCaptionState state = CaptionState();
     rightButtonsExtent_ = 0;

@@ -114,6 +114,8 @@ private:
     void LayoutCaptionButtons(const TRect& titleRect, int windowWidth);
     void ReadIcon();
     std::wstring WindowText() const;
+    // Width of " " + the window text + "  " in the caption font.
+    int TitleTextWidth() const;
     POINT ToWindowPoint(POINT screen) const;
     TWinSysButton* FindNcObjectAt(POINT windowPoint) const;
     frame::TCaptionState CaptionState() const;

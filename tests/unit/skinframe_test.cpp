@@ -168,6 +168,7 @@ TEST(SkinFrame, ButtonCellsFramesAndTitlePlacement) {
         {0, true, false, 0, 100, {251, 0, 356, 30}, {254, 10, 354, 24}, "right to left"},
         {2, true, false, 0, 100, {22, 0, 127, 30}, {25, 10, 125, 24}, "right to left, aligned right"},
     };
+    EXPECT_EQ(TitleWidth(t, 100), 168);
     for (const TitleRow& r : titles) {
         t.TextAlignment = r.alignment;
         in.RightToLeft = r.rtl;
