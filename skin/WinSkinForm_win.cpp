@@ -14,11 +14,6 @@
 
 namespace {
 
-// The frame object of a subclassed window, and the procedure it replaced: kept on the window so
-// that a window whose frame went while someone else had subclassed it on top still works.
-const char kFrameProp[] = "Updater.SkinFrame";
-const char kPreviousProcProp[] = "Updater.SkinFrame.Previous";
-
 TSkinManage* Manager() {
     return dynamic_cast<TSkinManage*>(CurrentSkinManager());
 }
@@ -197,7 +192,6 @@ void TWinSkinForm::CommonSetUp() {
     if (major > 4 && minor == 0 && ((exStyle & frame::kExAppWindow) || (!owner_ && windowKind_ != 2)))
         styleBits_ |= frame::kBitKeepStyles;
 
-    unicode_ = ::IsWindowUnicode(window_) != FALSE;
     InstallWindowProc();
     if (frameSkinned_)
         ApplySkinMetrics();
@@ -206,30 +200,17 @@ void TWinSkinForm::CommonSetUp() {
 }
 
 void TWinSkinForm::InstallWindowProc() {
-    ::SetPropA(window_, kFrameProp, this);
-    previousProc_ = unicode_ ? WNDPROC(::SetWindowLongPtrW(window_, GWLP_WNDPROC, LONG_PTR(&FrameProcEntry)))
-                             : WNDPROC(::SetWindowLongPtrA(window_, GWLP_WNDPROC, LONG_PTR(&FrameProcEntry)));
-    ::SetPropA(window_, kPreviousProcProp, reinterpret_cast<HANDLE>(previousProc_));
-    procInstalled_ = true;
+    subclass_.Install(window_, [this](UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+        result = FrameWindowProc(msg, wParam, lParam);
+        return true;
+    });
 }
 
 void TWinSkinForm::RestoreHandlers() {
     if (hoverTimer_) hoverTimer_->SetEnabled(false);
     if (handlerInstalled_ && form_) form_->MessageHandler = previousHandler_;
     handlerInstalled_ = false;
-    if (!procInstalled_) return;
-    procInstalled_ = false;
-    if (!::IsWindow(window_)) return;
-    ::RemovePropA(window_, kFrameProp);
-    const LONG_PTR current =
-        unicode_ ? ::GetWindowLongPtrW(window_, GWLP_WNDPROC) : ::GetWindowLongPtrA(window_, GWLP_WNDPROC);
-    // Someone subclassed on top of us: our entry stays in the chain and passes everything on.
-    if (WNDPROC(current) != &FrameProcEntry) return;
-    ::RemovePropA(window_, kPreviousProcProp);
-    if (unicode_)
-        ::SetWindowLongPtrW(window_, GWLP_WNDPROC, LONG_PTR(previousProc_));
-    else
-        ::SetWindowLongPtrA(window_, GWLP_WNDPROC, LONG_PTR(previousProc_));
+    subclass_.Remove();
 }
 
 void TWinSkinForm::ApplySkinMetrics() {
@@ -262,33 +243,8 @@ void TWinSkinForm::ReadIcon() {
 
 // ---- The window's messages ----
 
-LRESULT CALLBACK TWinSkinForm::FrameProcEntry(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    auto* self = static_cast<TWinSkinForm*>(::GetPropA(wnd, kFrameProp));
-    if (self) {
-        try {
-            return self->FrameWindowProc(msg, wParam, lParam);
-        } catch (...) {
-            DebugReportCurrentException("skinned frame");
-            if (!::GetPropA(wnd, kFrameProp)) self = nullptr;
-        }
-        if (self) return self->PassOn(msg, wParam, lParam);
-    }
-    auto previous = reinterpret_cast<WNDPROC>(::GetPropA(wnd, kPreviousProcProp));
-    if (!previous)
-        return ::IsWindowUnicode(wnd) ? ::DefWindowProcW(wnd, msg, wParam, lParam)
-                                      : ::DefWindowProcA(wnd, msg, wParam, lParam);
-    if (msg == WM_NCDESTROY) {
-        ::RemovePropA(wnd, kPreviousProcProp);
-        ::RemovePropA(wnd, kFrameProp);
-    }
-    return ::IsWindowUnicode(wnd) ? ::CallWindowProcW(previous, wnd, msg, wParam, lParam)
-                                  : ::CallWindowProcA(previous, wnd, msg, wParam, lParam);
-}
-
 LRESULT TWinSkinForm::PassOn(UINT msg, WPARAM wParam, LPARAM lParam) {
-    // The variant that matches how the procedure was installed, so text messages stay intact.
-    return unicode_ ? ::CallWindowProcW(previousProc_, window_, msg, wParam, lParam)
-                    : ::CallWindowProcA(previousProc_, window_, msg, wParam, lParam);
+    return subclass_.CallPrevious(msg, wParam, lParam);
 }
 
 LRESULT TWinSkinForm::FrameWindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -306,10 +262,10 @@ LRESULT TWinSkinForm::FrameWindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         return 1;
     }
     case WM_NCDESTROY: {
+        // The window's own handling first, while this subclass is still in the chain to pass it on.
         skinState_ = 4;
-        ReleaseWindow();
         const LRESULT result = PassOn(msg, wParam, lParam);
-        ::RemovePropA(window_, kPreviousProcProp);
+        ReleaseWindow();
         skinState_ = 6;
         return result;
     }

@@ -12,6 +12,7 @@
 #include "framework/Component.h"
 #include "framework/Controls_win.h"
 #include "framework/Handle_win.h"
+#include "framework/Subclass_win.h"
 #include "skin/SkinFrame.h"
 #include "skin/SkinManage.h"
 
@@ -97,7 +98,6 @@ public:
     void ResetCaptionHint();
 
 private:
-    static LRESULT CALLBACK FrameProcEntry(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam);
     LRESULT FrameWindowProc(UINT msg, WPARAM wParam, LPARAM lParam);
     LRESULT PassOn(UINT msg, WPARAM wParam, LPARAM lParam);
     bool FormProcHook(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
@@ -132,9 +132,7 @@ private:
     TForm* form_ = nullptr;
     TWinControl::TMessageHandler previousHandler_;
     bool handlerInstalled_ = false;
-    WNDPROC previousProc_ = nullptr;
-    bool procInstalled_ = false;
-    bool unicode_ = false;
+    TWindowSubclass subclass_;
     bool ownModule_ = false;
 
     unique_hfont captionFont_;
