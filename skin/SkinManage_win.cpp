@@ -9,6 +9,7 @@
 #include "framework/Handle_win.h"
 #include "skin/WinSkinData.h"
 #include "skin/WinSkinForm_win.h"
+#include "skin/WinSkinPopMenu_win.h"
 
 namespace {
 
@@ -107,9 +108,8 @@ public:
         return frame;
     }
     void PostSkinStart(TSkinWindow w) override { ::PostMessageA(Wnd(w), SkinStartMessage, 0, 1000); }
-    std::unique_ptr<TSkinnedMenu> CreateMenuSkin(TSkinWindow, TSkinData*) override {
-        // Menu windows keep their own look until the skinned menus come.
-        return nullptr;
+    std::unique_ptr<TSkinnedMenu> CreateMenuSkin(TSkinWindow w, TSkinData* skin) override {
+        return std::make_unique<TWinSkinPopMenu>(Wnd(w), skin);
     }
     void InstallHook() override {
         if (hook_) return;

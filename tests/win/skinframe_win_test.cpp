@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "framework/Application_win.h"
@@ -230,6 +231,55 @@ TEST_F(SkinnedFrame, SystemDialogsAreSkinnedUnlessTheyAskForTheForeground) {
     Win32SkinManager()->PurgeSkinnedForms();
     EXPECT_NE(FrameOf(form->Handle()), nullptr);
     EXPECT_EQ(Win32SkinManager()->SkinnedForms().size(), 1u);
+}
+
+// What a timer saw of the open popup menu, before it closed the menu.
+struct MenuLook {
+    int answer = -1;
+    size_t skinnedMenus = 0;
+    TBitmap32 pixels;
+};
+MenuLook g_menuLook;
+
+void CALLBACK LookAtOpenMenu(HWND, UINT, UINT_PTR id, DWORD) {
+    HWND menu = ::FindWindowW(L"#32768", nullptr);
+    if (!menu || !::IsWindowVisible(menu)) return;
+    ::KillTimer(nullptr, id);
+    g_menuLook.answer = int(::SendMessageW(menu, SkinQueryMessage, 0, 0));
+    g_menuLook.skinnedMenus = Win32SkinManager()->SkinnedMenuCount();
+    RECT r{};
+    ::GetWindowRect(menu, &r);
+    g_menuLook.pixels = WindowPixels(menu, {0, 0, r.right - r.left, r.bottom - r.top});
+    ::EndMenu();
+}
+
+TEST_F(SkinnedFrame, PopupMenusGetTheSkinsBorderAndBackground) {
+    TForm* form = MakeForm(L"TMenuOwner");
+    TSkinData* skin = SkinFor(form);
+    form->Show();
+    ASSERT_TRUE(PumpUntil([&] { return Running(form->Handle()); }, 10000));
+    ASSERT_TRUE(skin->MenuBackground && !skin->MenuBackground->Bitmap.Empty()) << "the product skin has one";
+
+    unique_hmenu menu(::CreatePopupMenu());
+    ::AppendMenuW(menu.get(), MF_STRING, 1, L"隐藏窗口");
+    ::AppendMenuW(menu.get(), MF_STRING, 2, L"显示窗口");
+    g_menuLook = {};
+    ::SetTimer(nullptr, 0, 100, LookAtOpenMenu);
+    ::TrackPopupMenu(menu.get(), TPM_RIGHTBUTTON, 200, 200, 0, form->Handle(), nullptr);
+
+    EXPECT_EQ(g_menuLook.answer, 1) << "the open menu window is skinned";
+    EXPECT_EQ(g_menuLook.skinnedMenus, 1u);
+    ASSERT_FALSE(g_menuLook.pixels.Empty());
+    // Its 3-pixel border is the skin's menu background fitted to the window.
+    const TDataSkinObject& element = *skin->MenuBackground;
+    const TBitmap32 expected =
+        BuildElementBitmap(g_menuLook.pixels.Width(), g_menuLook.pixels.Height(), element.Bitmap,
+                           element.Margins(), false, element.Tile != 0, 1, 1);
+    for (const auto& [x, y] : {std::pair{0, 0}, std::pair{1, 5}, std::pair{g_menuLook.pixels.Width() - 1, 3}})
+        EXPECT_EQ(g_menuLook.pixels.Pixel(x, y), expected.Pixel(x, y)) << x << "," << y;
+    // Closed: the skinned menu is gone and the menu kind is back to an ordinary popup.
+    EXPECT_EQ(Win32SkinManager()->SkinnedMenuCount(), 0u);
+    EXPECT_EQ(Win32SkinManager()->MenuOpenKind(), mkPopup);
 }
 
 TEST_F(SkinnedFrame, ACorruptStoredSkinLeavesTheNormalFrame) {
