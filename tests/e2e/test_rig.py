@@ -1,6 +1,7 @@
 """Checks of the test rig itself, so that a failing scenario points at the updater and not at the
 tools: the site publisher, the test nginx, the window probe and the test client."""
 
+import hashlib
 import http.client
 import os
 import shutil
@@ -95,6 +96,46 @@ class Publisher(unittest.TestCase):
         with self.assertRaisesRegex(publish.PublishError, r"data\\한글\.dat: .*GBK"):
             publish.publish(refused, os.path.join(self.dir, "site2"), ["http://127.0.0.1:1/"])
         self.assertFalse(os.path.exists(os.path.join(self.dir, "site2")))
+
+    def test_signed_publication_hashes_signatures_and_sequences(self):
+        script = os.path.join(harness.PROJECT, "scripts", "publish.py")
+        key_path = os.path.join(self.dir, "key.pem")
+        p = subprocess.run(["python3", script, "--new-key", key_path], capture_output=True, text=True, timeout=60)
+        self.assertEqual(p.returncode, 0, p.stderr)
+        self.assertRegex(p.stdout, r"^PublicKey=04[0-9a-f]{128}\n$")
+        self.assertEqual(os.stat(key_path).st_mode & 0o777, 0o600)
+        self.assertNotEqual(subprocess.run(["python3", script, "--new-key", key_path], capture_output=True,
+                                           timeout=60).returncode, 0, "an existing key is never overwritten")
+
+        from cryptography.hazmat.primitives import hashes
+        from cryptography.hazmat.primitives.asymmetric import ec
+        from cryptography.hazmat.primitives.asymmetric.utils import encode_dss_signature
+        public = ec.EllipticCurvePublicKey.from_encoded_point(ec.SECP256R1(), bytes.fromhex(p.stdout.split("=")[1]))
+
+        def verify(site, name):
+            data = self.read(os.path.join(site, name))
+            fields = dict(line.split("=", 1) for line in self.read(os.path.join(site, name + ".sig")).decode().split())
+            sig = bytes.fromhex(fields["Signature"])
+            public.verify(encode_dss_signature(int.from_bytes(sig[:32], "big"), int.from_bytes(sig[32:], "big")),
+                          b"Sequence=%s\r\nList=%s\r\n" % (fields["Sequence"].encode(), name.encode()) + data,
+                          ec.ECDSA(hashes.SHA256()))
+            return int(fields["Sequence"])
+
+        site = os.path.join(self.dir, "site")
+        key = publish.load_key(key_path)
+        lines = publish.publish(self.release, site, ["https://127.0.0.1:1/"], key=key)
+        self.assertEqual(lines[0], "Client.EXE|1234567||" + hashlib.sha256(b"x" * 1234567).hexdigest())
+        first = verify(site, "updatelist.txt")
+        self.assertEqual(verify(site, "serverurl.txt"), first, "one sequence per publication")
+        publish.publish(self.release, site, ["https://127.0.0.1:1/"], key=key)
+        self.assertGreater(verify(site, "updatelist.txt"), first)
+
+        # Without a key: exactly today's output, and no stale signature left behind.
+        plain = publish.publish(self.release, site, ["http://127.0.0.1:1/"])
+        self.assertEqual(plain[0], "Client.EXE|1234567|")
+        self.assertFalse(os.path.exists(os.path.join(site, "updatelist.txt.sig")))
+        self.assertEqual(sorted(os.listdir(site)), sorted(["client.exe", "資料.dat".encode("gbk").decode("utf-8", "surrogateescape"),
+                                                           "updatelist.txt", "serverurl.txt"]))
 
     def test_refuses_two_files_served_under_one_name(self):
         with open(os.path.join(self.release, "Plugins", "client.exe"), "wb") as f:
