@@ -1,8 +1,9 @@
 #!/bin/sh
-# Download benchmark (not a test): update.exe under Wine against curl, same files, same loopback
-# nginx. Needs the Windows build (scripts/build.sh). Prints one table; see scripts/bench_download.py.
+# Download benchmark (not a test): update.exe under Wine against the floor of its transfer (the
+# benchmark's own programs, tests/bench), 64 KB reads and curl, same files, same loopback nginx.
+# Needs the Windows build (scripts/build.sh). Prints one table of medians; see scripts/bench_download.py.
 #
-#   scripts/bench-download.sh [--small N] [--big-mb M]
+#   scripts/bench-download.sh [--runs N] [--small N] [--big-mb M] [--exe path] [--unthrottled]
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(dirname "$here")

@@ -20,6 +20,7 @@
 #include "system/Unit_KillProcess_win.h"
 #include "system/Unit_RefreshTrayIcon_win.h"
 #include "update/ControlIds.h"
+#include "update/ProgressThrottle.h"
 #include "update/RunLogic.h"
 
 TForm1* Form1 = nullptr;
@@ -122,6 +123,10 @@ TForm1::TForm1(TComponent* owner) : TForm(owner, L"TForm1") {
     TimerUpdateEnd = makeTimer([this](TObject* s) { TimerUpdateEndTimer(s); });
     ICO_Server = makeTimer([this](TObject* s) { ICO_ServerTimer(s); });
     ICO_ServerDown = makeTimer([this](TObject* s) { ICO_ServerDownTimer(s); });
+    ProgressPaintTimer = makeTimer([this](TObject*) {
+        StopTimer(ProgressPaintTimer);
+        if (progressThrottle_.Pending()) ShowProgress();
+    });
 
     PopupMenu1 = new TPopupMenu(this);
     N1 = PopupMenu1->AddItem(L"隐藏窗口");
@@ -605,17 +610,35 @@ void TForm1::StartFileDownload() {
     DownLoadGet->StartDownload();
 }
 
+// Runs on the window thread for every piece while the worker waits, so it only keeps the values;
+// the controls are written when the throttle says a picture is due (the first piece, then at most
+// every 40 ms), by the paint timer when pieces stop coming, and always at the end of the file.
 void TForm1::HTTPGetProgress(TObject*, int TotalSize, int Readed) {
-    if (DownLoadProgressBar->Max() != TotalSize) DownLoadProgressBar->SetMax(TotalSize);
-    DownLoadProgressBar->SetPosition(Readed);
-    // Only what changed is written: repainting the fields must not slow the transfer down.
-    std::string received = std::to_string(Readed / 1024);
-    std::string total = std::to_string(TotalSize / 1024);
+    if (progressThrottle_.Keep(TotalSize, Readed, ::GetTickCount64()))
+        ShowProgress();
+    else if (!ProgressPaintTimer->Ticking())
+        ArmTimer(ProgressPaintTimer, static_cast<unsigned>(TProgressThrottle::kIntervalMs));
+}
+
+void TForm1::ShowProgress() {
+    const TProgressThrottle::Values v = progressThrottle_.Show(::GetTickCount64());
+    // Only what changed is written: every write of a visible control repaints it at once.
+    if (DownLoadProgressBar->Max() != v.total) DownLoadProgressBar->SetMax(v.total);
+    if (DownLoadProgressBar->Position() != v.readed) DownLoadProgressBar->SetPosition(v.readed);
+    std::string received = std::to_string(v.readed / 1024);
+    std::string total = std::to_string(v.total / 1024);
     if (Edit_DownLoadSize_A->Text() != received) Edit_DownLoadSize_A->SetText(received);
     if (Edit_DownLoadSize_B->Text() != total) Edit_DownLoadSize_B->SetText(total);
 }
 
+void TForm1::EndProgress() {
+    StopTimer(ProgressPaintTimer);
+    if (progressThrottle_.Pending()) ShowProgress();
+    progressThrottle_.Restart();
+}
+
 void TForm1::HTTPGetDoneFile(TObject*, const std::string& FileName, int) {
+    EndProgress();
     ArmTimer(TimerUpdateEnd, 3000);
     DownLoadProgressBar->SetPosition(0);
     std::wstring name = AnsiToWide(DownLoadFileName);
@@ -640,6 +663,7 @@ void TForm1::HTTPGetDoneFile(TObject*, const std::string& FileName, int) {
 }
 
 void TForm1::HTTPGetError(TObject*) {
+    EndProgress();
     DownLoadProgressBar->SetPosition(0);
     StopTimer(TimerUpdateEnd);
     Log(L"-->" + AnsiToWide(DownLoadFileName) + L"下载失败.");
