@@ -7,9 +7,9 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <fstream>
 
 #include "framework/Application_win.h"
+#include "framework/FileBytes.h"
 #include "framework/IniFile_win.h"
 #include "framework/Text_win.h"
 #include "net/HTTPGet_win.h"
@@ -680,13 +680,10 @@ void TForm1::Button_DeleteUpdateFileClick(TObject*) {
 }
 
 bool TForm1::WriteBatch(const std::string& path, const std::vector<std::string>& lines) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    for (const auto& line : lines) {
-        out << line << "\r\n";
-        if (!out) break;
-    }
-    out.close();
-    if (!out) {
+    std::string text;
+    for (const auto& line : lines)
+        text += line + "\r\n";
+    if (!WriteFileBytes(path, text.data(), text.size())) {
         Log(L"无法写入文件: " + AnsiToWide(path));
         return false;
     }
