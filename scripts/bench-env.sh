@@ -23,5 +23,3 @@ trap cleanup EXIT INT TERM
 
 # Without a window manager Wine waits whenever a managed window hides: not what is measured here.
 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || true
-
-python3 "$here/bench_download.py" "$@"

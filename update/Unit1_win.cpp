@@ -90,7 +90,7 @@ T* TForm1::MakeCaptioned(TWinControl* parent, int id, int left, int top, int wid
     return control;
 }
 
-TForm1::TForm1(TComponent* owner) : TForm(owner, L"TForm1") {
+TForm1::TForm1(TComponent* owner) : TForm(owner, L"TForm1"), createdAt_(::GetTickCount64()) {
     Form1 = this;
     SetName("Form1");
     SetCaption(L"Quenbry更新[文件校验版] Ver:1.4.2009.11.18");
@@ -324,7 +324,9 @@ void TForm1::FormCreate(TObject*) {
     if (FileExistsA(AppPath + "UpdateConFig.ini")) {
         Application->ShowMainForm = false;
         Invoke(ButtonReadIni);
-        ArmTimer(Timer_ChuShiHua, 1500);
+        // 1500 ms from the window's creation: building the controls and the tray took part of it.
+        const ULONGLONG spent = ::GetTickCount64() - createdAt_;
+        ArmTimer(Timer_ChuShiHua, spent < 1500 ? static_cast<unsigned>(1500 - spent) : 1);
         ArmTimer(ICO_Server, 500);
         CoolTrayIcon1->SetIconVisible(true);
         // No taskbar button: the application window is hidden and made a tool window.

@@ -134,6 +134,8 @@ public:
     void HTTPGetError(TObject* sender);
 
 private:
+    // When the window began to be built (GetTickCount64): the run starts 1500 ms after it.
+    unsigned long long createdAt_;
     TProgressThrottle progressThrottle_;
     void CreateControls();
     void CreateTray();
