@@ -1,9 +1,10 @@
 #include "framework/StringList.h"
 
 #include "framework/AsciiText.h"
+#include "framework/FileBytes.h"
 
 #include <algorithm>
-#include <fstream>
+#include <cstdint>
 #include <iterator>
 #include <stdexcept>
 
@@ -72,10 +73,8 @@ void TStringList::SetText(const std::string& text) {
 }
 
 bool TStringList::LoadFromFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    std::string data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) return false;
+    std::string data;
+    if (ReadFileBytes(path, UINT64_MAX, data) != TFileRead::Ok) return false;
     SetText(data);
     return true;
 }

@@ -1,24 +1,32 @@
 #!/usr/bin/env python3
-"""Download benchmark: update.exe (under Wine) against curl for the same files from the same
-loopback nginx. Not a test: it prints figures.
+"""Download benchmark: update.exe (under Wine) against the floor of its design, the same transfer
+with large reads, and curl, all on the same files from the same loopback nginx. Not a test: it
+prints figures, each the median of --runs runs.
 
-Files: one 50 MB file and 200 small files (1 to 64 KB). The updater fetches them in one run, once
-with its window shown and once silent (window hidden), so that the cost of painting the progress
-can be seen. curl fetches each set (the large file, the small files) in one invocation.
+Files: one large file (20 MB) and 200 small files (1 to 64 KB). The updater fetches them in one run,
+once with its window shown and once silent (window hidden).
 
-Timing, from outside: the large file from its appearance in the Update folder to its full size
-(nginx's access log cannot tell: it logs a response once the last byte is in the socket buffer,
-megabytes before the client has read it), the small files from then until every file is installed
-with its size. The updater waits 300 ms after each file before checking its size, which dominates
-the small files: the figure without those waits is shown too. nginx also keeps timed.log (request
-durations) in the work folder for a closer look.
+Rows for the large file:
+  update.exe    from the file's appearance in Update\\ to its full size, watched from outside
+  floor         benchfetch (tests/bench): WinInet reads of 1025 bytes written to a file, with one
+                post-and-wait hand-off per piece to a window thread that keeps the values; the
+                least a transfer built this way can take
+  no hand-off   the same reads without the hand-off
+  64 KB reads   the same without the hand-off, reads of 64 KB
+  curl          one curl process
+  (--unthrottled) the floor plus a shown bar and two KB fields written for every piece
+benchfetch times itself from the target file's creation to its close, under the same Wine.
 
-    scripts/bench-download.sh [--small N] [--big-mb M]
+The small files are timed from the large file's completion until every file is installed with its
+size. The updater pauses 300 ms after each file before checking its size; that part is shown apart.
+
+    scripts/bench-download.sh [--runs N] [--small N] [--big-mb M] [--exe other/update.exe] [--unthrottled]
 """
 
 import argparse
 import os
 import shutil
+import statistics
 import subprocess
 import sys
 import threading
@@ -32,43 +40,6 @@ from download_support import Site, config  # noqa: E402
 from nginx_site import NginxSite  # noqa: E402
 
 VERIFY_WAIT = 0.3  # the updater's pause before each size check
-
-
-class TimedNginx(NginxSite):
-    """The tests' nginx with a second access log that also records each request's duration."""
-
-    def _write_conf(self):
-        path = super()._write_conf()
-        with open(path) as f:
-            conf = f.read()
-        timed = os.path.join(self.work_dir, "timed.log")
-        conf = conf.replace("    access_log ",
-                            "    log_format timed '$msec $request_time $status $body_bytes_sent $uri';\n"
-                            f"    access_log {timed} timed;\n    access_log ", 1)
-        with open(path, "w") as f:
-            f.write(conf)
-        return path
-
-    def timed(self):
-        """[(start, end, status, bytes, name)] for update files, in order of their end."""
-        out = []
-        try:
-            with open(os.path.join(self.work_dir, "timed.log")) as f:
-                for line in f:
-                    msec, rt, status, sent, uri = line.split()
-                    name = uri.rsplit("/", 1)[-1]
-                    if name.lower() in ("updatelist.txt", "serverurl.txt") or not name:
-                        continue
-                    out.append((float(msec) - float(rt), float(msec), int(status), int(sent), name))
-        except FileNotFoundError:
-            pass
-        return out
-
-    def clear(self):
-        for name in ("timed.log", "access.log"):
-            p = os.path.join(self.work_dir, name)
-            if os.path.exists(p):
-                open(p, "w").close()
 
 
 def make_site(root, small, big_mb):
@@ -119,8 +90,11 @@ class FolderWatch(threading.Thread):
             time.sleep(0.01)
 
 
-def run_updater(root, tag, nginx, release, silent):
+def run_updater(root, tag, nginx, release, silent, exe):
+    """(large file s, small files s, whole run s) of one run."""
     install = harness.Install(os.path.join(root, f"client-{tag}"))
+    if exe:
+        shutil.copy2(exe, install.file("update.exe"))
     install.write_config(config(nginx.url, UpdateVisible="true" if silent else "false"))
     watch = FolderWatch(install, release)
     watch.start()
@@ -130,7 +104,22 @@ def run_updater(root, tag, nginx, release, silent):
     watch.stop.set()
     watch.join(5)
     shutil.rmtree(install.path, ignore_errors=True)
-    return watch, code, seconds
+    if None in (watch.big_start, watch.big_done, watch.all_done):
+        raise RuntimeError(f"update.exe ({tag}) ended with {code} after {seconds:.1f} s, files incomplete")
+    return watch.big_done - watch.big_start, watch.all_done - watch.big_done, seconds
+
+
+def run_benchfetch(root, nginx, name, size, piece, mode):
+    exe = os.path.join(harness.build_dir(), "tests", "bench", "benchfetch.exe")
+    out = os.path.join(root, "benchfetch.out")
+    r = subprocess.run(["wine", exe, nginx.url + name, harness.win_path(out), str(piece), mode],
+                       env=harness.wine_env(), capture_output=True, text=True, timeout=600)
+    if os.path.exists(out):
+        os.remove(out)
+    fields = r.stdout.split()
+    if r.returncode != 0 or len(fields) != 2 or int(fields[1]) != size:
+        raise RuntimeError(f"benchfetch {piece} {mode} failed: {r.returncode} {r.stdout!r} {r.stderr[-300:]!r}")
+    return float(fields[0])
 
 
 def run_curl(root, nginx, files):
@@ -148,10 +137,18 @@ def run_curl(root, nginx, files):
     return wall
 
 
+def median(values):
+    return statistics.median(values) if values else float("nan")
+
+
 def main():
     ap = argparse.ArgumentParser()
+    ap.add_argument("--runs", type=int, default=3)
     ap.add_argument("--small", type=int, default=200)
-    ap.add_argument("--big-mb", type=int, default=50)
+    ap.add_argument("--big-mb", type=int, default=20)
+    ap.add_argument("--exe", help="another update.exe to measure instead of the build's")
+    ap.add_argument("--unthrottled", action="store_true",
+                    help="also the floor with a shown bar and fields written for every piece")
     ap.add_argument("--work", default=os.path.join(harness.build_dir(), "bench-download"))
     args = ap.parse_args()
 
@@ -159,41 +156,59 @@ def main():
     shutil.rmtree(root, ignore_errors=True)
     os.makedirs(root)
     site, release = make_site(root, args.small, args.big_mb)
-    nginx = TimedNginx(site.path, os.path.join(root, "nginx")).start()
+    big_name, big_size = release[0]
+    n_small = len(release) - 1
+    nginx = NginxSite(site.path, os.path.join(root, "nginx")).start()
+    fetch_modes = [("floor", 1025, "handoff"), ("nohandoff", 1025, "none"), ("64k", 65536, "none")]
+    if args.unthrottled:
+        fetch_modes.append(("unthrottled", 1025, "paint"))
+    t = {k: [] for k in ("curl_big", "curl_small", "shown_big", "shown_small", "shown_run",
+                         "silent_big", "silent_small", "silent_run", *[m[0] for m in fetch_modes])}
     try:
-        # Large file first, then the small ones.
         site.write_lists([f"{n}|{s}|" for n, s in release], [nginx.url])
-        big_name, small_names = "big.bin", {n for n, _ in release[1:]}
         harness.ensure_prefix()
-
-        curl_big = run_curl(root, nginx, release[:1])
-        curl_small = run_curl(root, nginx, release[1:])
-        rows = [("curl, one process per set, one connection", curl_big, curl_small, curl_big + curl_small, "")]
-        for tag, silent in (("shown", False), ("silent", True)):
-            w, code, seconds = run_updater(root, tag, nginx, release, silent)
-            if None in (w.big_start, w.big_done, w.all_done):
-                rows.append((f"update.exe ({tag})", float("nan"), float("nan"), float("nan"),
-                             f"exit {code} after {seconds:.1f} s: files incomplete"))
-                continue
-            rows.append((f"update.exe, window {'hidden (silent run)' if silent else 'shown'}",
-                         w.big_done - w.big_start, w.all_done - w.big_done, w.all_done - w.big_start,
-                         f"exit {code}, whole run {seconds:.1f} s"))
+        for i in range(args.runs):
+            t["curl_big"].append(run_curl(root, nginx, release[:1]))
+            if n_small:
+                t["curl_small"].append(run_curl(root, nginx, release[1:]))
+            for key, piece, mode in fetch_modes:
+                t[key].append(run_benchfetch(root, nginx, big_name, big_size, piece, mode))
+            for tag, silent in (("shown", False), ("silent", True)):
+                big, small, run = run_updater(root, tag, nginx, release, silent, args.exe)
+                t[f"{tag}_big"].append(big)
+                t[f"{tag}_small"].append(small)
+                t[f"{tag}_run"].append(run)
+            print(f"run {i + 1}/{args.runs}: " + ", ".join(f"{k} {v[-1]:.2f}" for k, v in t.items() if v),
+                  file=sys.stderr, flush=True)
     finally:
         nginx.stop()
 
-    n_small = len(release) - 1
-    print(f"Files: 1 x {args.big_mb} MB + {n_small} small ({sum(s for n, s in release[1:]) / 1024:.0f} KB "
-          "together) from nginx on 127.0.0.1.")
-    print("update.exe timed from outside: large file from its appearance in Update\\ to its full size; small "
-          "files from then until every file is installed with its size (includes the updater's 300 ms wait "
-          "per file). curl: wall time of one curl process per set.")
-    print(f"{'':44} {'large file':>11} {'small files':>12} {'small -0.3s/f':>14} {'all':>9} {'ratio':>7}")
-    curl_all = rows[0][3]
-    for label, big, small, total, note in rows:
-        net = small - (VERIFY_WAIT * n_small if label.startswith("update.exe") else 0)
-        print(f"{label:44} {big:10.2f}s {small:11.2f}s {net:13.2f}s {total:8.2f}s {total / curl_all:6.1f}x")
-        if note:
-            print(f"{'':44} {note}; large file at {args.big_mb / big:.1f} MB/s")
+    m = {k: median(v) for k, v in t.items()}
+    mb = big_size / (1024 * 1024)
+    floor = m["floor"]
+    pauses = VERIFY_WAIT * n_small
+    print(f"Files: 1 x {args.big_mb} MB + {n_small} small ({sum(s for _, s in release[1:]) / 1024:.0f} KB "
+          f"together) from nginx on 127.0.0.1; medians of {args.runs} runs.")
+    print(f"{'':58} {'large file':>10} {'MB/s':>6} {'/ floor':>8} {'small files':>12} {'of it pauses':>13}")
+
+    def row(label, big, small=None, with_pauses=False):
+        s = f"{label:58} {big:9.2f}s {mb / big:6.1f} {big / floor:7.2f}x"
+        if small is not None:
+            s += f" {small:11.2f}s"
+            if with_pauses:
+                s += f" {pauses:12.2f}s"
+        print(s)
+
+    row("update.exe, window shown", m["shown_big"], m["shown_small"], True)
+    row("update.exe, silent run", m["silent_big"], m["silent_small"], True)
+    row("floor: 1025-byte reads + one hand-off per piece", floor)
+    row("1025-byte reads, no hand-off", m["nohandoff"])
+    if args.unthrottled:
+        row("floor + shown bar and fields written every piece", m["unthrottled"])
+    row("64 KB reads, no hand-off", m["64k"])
+    row("curl", m["curl_big"], m["curl_small"] if n_small else None)
+    print(f"update.exe / floor: shown {m['shown_big'] / floor:.2f}x, silent {m['silent_big'] / floor:.2f}x; "
+          f"whole updater run: shown {m['shown_run']:.1f} s, silent {m['silent_run']:.1f} s")
     return 0
 
 

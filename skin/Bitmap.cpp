@@ -1,10 +1,10 @@
 #include "skin/Bitmap.h"
 
 #include "framework/ByteOrder.h"
+#include "framework/FileBytes.h"
 
 #include <algorithm>
 #include <cstring>
-#include <fstream>
 #include <iterator>
 
 TRect TRect::Intersect(const TRect& other) const {
@@ -232,17 +232,20 @@ bool TBitmap32::LoadFromBytes(const void* data, std::size_t size, std::string* e
 }
 
 bool TBitmap32::LoadFromFile(const std::string& path, std::string* error) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return Fail(error, "cannot open file");
     // Anything larger than the largest image we accept is not worth reading.
     constexpr std::uint64_t limit = std::uint64_t(MaxPixels) * 4 + 4096;
-    in.seekg(0, std::ios::end);
-    const std::streamoff length = in.tellg();
-    if (length < 0 || std::uint64_t(length) > limit) return Fail(error, "file too large");
-    in.seekg(0);
-    std::string data(std::size_t(length), '\0');
-    if (!in.read(&data[0], length)) return Fail(error, "cannot read file");
-    return LoadFromBytes(data, error);
+    std::string data;
+    switch (ReadFileBytes(path, limit, data)) {
+    case TFileRead::Ok:
+        return LoadFromBytes(data, error);
+    case TFileRead::NotAFile:
+        return Fail(error, "cannot open file");
+    case TFileRead::TooLarge:
+        return Fail(error, "file too large");
+    case TFileRead::Failed:
+        break;
+    }
+    return Fail(error, "cannot read file");
 }
 
 std::vector<std::uint8_t> TBitmap32::SaveToBytes() const {
@@ -284,10 +287,7 @@ std::vector<std::uint8_t> TBitmap32::SaveToBytes() const {
 
 bool TBitmap32::SaveToFile(const std::string& path) const {
     const std::vector<std::uint8_t> data = SaveToBytes();
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
-    out.write(reinterpret_cast<const char*>(data.data()), std::streamsize(data.size()));
-    return bool(out.flush());
+    return WriteFileBytes(path, data.data(), data.size());
 }
 
 // ---- Scaling ------------------------------------------------------------------------------------

@@ -1,12 +1,11 @@
 #include "skin/WinSkinData.h"
 
 #include "framework/ByteOrder.h"
+#include "framework/FileBytes.h"
 
 #include <algorithm>
 #include <cstring>
 #include <exception>
-#include <filesystem>
-#include <fstream>
 #include <new>
 #include <type_traits>
 
@@ -488,21 +487,20 @@ void TSkinData::SetSkinFile(const std::string& fileName) {
         if (!fileName.empty()) stored_.clear();
         return;
     }
-    std::error_code ec;
-    const std::filesystem::path path(fileName);
-    if (fileName.empty() || !std::filesystem::is_regular_file(path, ec)) return;
-    const auto fileSize = std::filesystem::file_size(path, ec);
-    if (ec || fileSize > kMaxSkinFileSize) {
+    std::string content;
+    switch (ReadFileBytes(fileName, kMaxSkinFileSize, content)) {
+    case TFileRead::Ok:
+        break;
+    case TFileRead::NotAFile:
+        return;
+    case TFileRead::TooLarge:
         lastError_ = "skin file cannot be read or is too large: " + fileName;
         return;
-    }
-    std::ifstream in(path, std::ios::binary);
-    std::vector<std::uint8_t> content(static_cast<size_t>(fileSize));
-    if (!in || !in.read(reinterpret_cast<char*>(content.data()), std::streamsize(content.size()))) {
+    case TFileRead::Failed:
         lastError_ = "skin file cannot be read: " + fileName;
         return;
     }
-    stored_ = std::move(content);
+    stored_.assign(content.begin(), content.end());
     LoadSkin();
     if (!reading_) NotifyManagerOfNewSkin();
 }

@@ -7,10 +7,10 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <fstream>
 
 #include "framework/Application_win.h"
 #include "framework/DebugSink_win.h"
+#include "framework/FileBytes.h"
 #include "framework/IniFile_win.h"
 #include "framework/Text_win.h"
 #include "net/HTTPGet_win.h"
@@ -21,6 +21,7 @@
 #include "system/Unit_KillProcess_win.h"
 #include "system/Unit_RefreshTrayIcon_win.h"
 #include "update/ControlIds.h"
+#include "update/ProgressThrottle.h"
 #include "update/RunLogic.h"
 
 TForm1* Form1 = nullptr;
@@ -90,7 +91,7 @@ T* TForm1::MakeCaptioned(TWinControl* parent, int id, int left, int top, int wid
     return control;
 }
 
-TForm1::TForm1(TComponent* owner) : TForm(owner, L"TForm1") {
+TForm1::TForm1(TComponent* owner) : TForm(owner, L"TForm1"), createdAt_(::GetTickCount64()) {
     Form1 = this;
     SetName("Form1");
     SetCaption(L"Quenbry更新[文件校验版] Ver:1.4.2009.11.18");
@@ -127,6 +128,10 @@ TForm1::TForm1(TComponent* owner) : TForm(owner, L"TForm1") {
     TimerUpdateEnd = makeTimer([this](TObject* s) { TimerUpdateEndTimer(s); });
     ICO_Server = makeTimer([this](TObject* s) { ICO_ServerTimer(s); });
     ICO_ServerDown = makeTimer([this](TObject* s) { ICO_ServerDownTimer(s); });
+    ProgressPaintTimer = makeTimer([this](TObject*) {
+        StopTimer(ProgressPaintTimer);
+        if (progressThrottle_.Pending()) ShowProgress();
+    });
 
     PopupMenu1 = new TPopupMenu(this);
     N1 = PopupMenu1->AddItem(L"隐藏窗口");
@@ -324,7 +329,9 @@ void TForm1::FormCreate(TObject*) {
     if (FileExistsA(AppPath + "UpdateConFig.ini")) {
         Application->ShowMainForm = false;
         Invoke(ButtonReadIni);
-        ArmTimer(Timer_ChuShiHua, 1500);
+        // 1500 ms from the window's creation: building the controls and the tray took part of it.
+        const ULONGLONG spent = ::GetTickCount64() - createdAt_;
+        ArmTimer(Timer_ChuShiHua, spent < 1500 ? static_cast<unsigned>(1500 - spent) : 1);
         ArmTimer(ICO_Server, 500);
         CoolTrayIcon1->SetIconVisible(true);
         // No taskbar button: the application window is hidden and made a tool window.
@@ -615,17 +622,35 @@ void TForm1::StartFileDownload() {
     DownLoadGet->StartDownload();
 }
 
+// Runs on the window thread for every piece while the worker waits, so it only keeps the values;
+// the controls are written when the throttle says a picture is due (the first piece, then at most
+// every 40 ms), by the paint timer when pieces stop coming, and always at the end of the file.
 void TForm1::HTTPGetProgress(TObject*, int TotalSize, int Readed) {
-    if (DownLoadProgressBar->Max() != TotalSize) DownLoadProgressBar->SetMax(TotalSize);
-    DownLoadProgressBar->SetPosition(Readed);
-    // Only what changed is written: repainting the fields must not slow the transfer down.
-    std::string received = std::to_string(Readed / 1024);
-    std::string total = std::to_string(TotalSize / 1024);
+    if (progressThrottle_.Keep(TotalSize, Readed, ::GetTickCount64()))
+        ShowProgress();
+    else if (!ProgressPaintTimer->Ticking())
+        ArmTimer(ProgressPaintTimer, static_cast<unsigned>(TProgressThrottle::kIntervalMs));
+}
+
+void TForm1::ShowProgress() {
+    const TProgressThrottle::Values v = progressThrottle_.Show(::GetTickCount64());
+    // Only what changed is written: every write of a visible control repaints it at once.
+    if (DownLoadProgressBar->Max() != v.total) DownLoadProgressBar->SetMax(v.total);
+    if (DownLoadProgressBar->Position() != v.readed) DownLoadProgressBar->SetPosition(v.readed);
+    std::string received = std::to_string(v.readed / 1024);
+    std::string total = std::to_string(v.total / 1024);
     if (Edit_DownLoadSize_A->Text() != received) Edit_DownLoadSize_A->SetText(received);
     if (Edit_DownLoadSize_B->Text() != total) Edit_DownLoadSize_B->SetText(total);
 }
 
+void TForm1::EndProgress() {
+    StopTimer(ProgressPaintTimer);
+    if (progressThrottle_.Pending()) ShowProgress();
+    progressThrottle_.Restart();
+}
+
 void TForm1::HTTPGetDoneFile(TObject*, const std::string& FileName, int) {
+    EndProgress();
     ArmTimer(TimerUpdateEnd, 3000);
     DownLoadProgressBar->SetPosition(0);
     std::wstring name = AnsiToWide(DownLoadFileName);
@@ -650,6 +675,7 @@ void TForm1::HTTPGetDoneFile(TObject*, const std::string& FileName, int) {
 }
 
 void TForm1::HTTPGetError(TObject*) {
+    EndProgress();
     DownLoadProgressBar->SetPosition(0);
     StopTimer(TimerUpdateEnd);
     Log(L"-->" + AnsiToWide(DownLoadFileName) + L"下载失败.");
@@ -666,13 +692,10 @@ void TForm1::Button_DeleteUpdateFileClick(TObject*) {
 }
 
 bool TForm1::WriteBatch(const std::string& path, const std::vector<std::string>& lines) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    for (const auto& line : lines) {
-        out << line << "\r\n";
-        if (!out) break;
-    }
-    out.close();
-    if (!out) {
+    std::string text;
+    for (const auto& line : lines)
+        text += line + "\r\n";
+    if (!WriteFileBytes(path, text.data(), text.size())) {
         Log(L"无法写入文件: " + AnsiToWide(path));
         return false;
     }

@@ -10,6 +10,7 @@
 #include "framework/ImgList_win.h"
 #include "framework/Menus_win.h"
 #include "framework/StdCtrls_win.h"
+#include "update/ProgressThrottle.h"
 
 class THTTPGet;
 class TCoolTrayIcon;
@@ -74,6 +75,8 @@ public:
     TTimer* TimerUpdateEnd = nullptr;
     TTimer* ICO_Server = nullptr;
     TTimer* ICO_ServerDown = nullptr;
+    // Brings the download progress to the screen when pieces stop coming between two pictures.
+    TTimer* ProgressPaintTimer = nullptr;
     TPopupMenu* PopupMenu1 = nullptr;
     TMenuItem* N1 = nullptr;
     TMenuItem* N2 = nullptr;
@@ -131,6 +134,9 @@ public:
     void HTTPGetError(TObject* sender);
 
 private:
+    // When the window began to be built (GetTickCount64): the run starts 1500 ms after it.
+    unsigned long long createdAt_;
+    TProgressThrottle progressThrottle_;
     void CreateControls();
     void CreateTray();
     // The four steps of every failure that the tray shows: both picture timers stopped, picture 3.
@@ -139,6 +145,10 @@ private:
     // missing: the status text, the failure picture, and false.
     bool LoadListFile(const std::string& name, TListBox* into, const std::wstring& failure);
     void StartFileDownload();
+    // Writes the kept progress values into the bar and the two size fields.
+    void ShowProgress();
+    // The end of a file's transfer: its last values are shown, the next file starts afresh.
+    void EndProgress();
     void EndRunWithFailure();
     bool WriteBatch(const std::string& path, const std::vector<std::string>& lines);
     std::string Today() const;
