@@ -23,8 +23,15 @@ bool ParseDecimal(const std::string& text, int64_t& value, int64_t limit) {
 
 } // namespace
 
+bool IsSecureUrl(const std::string& url) {
+    return LowerAscii(url.substr(0, 8)) == "https://";
+}
+
 void SplitUrl(std::string url, std::string& host, std::string& path, std::string& port) {
-    if (LowerAscii(url).find("http://") != std::string::npos) url.erase(0, 7);
+    if (IsSecureUrl(url))
+        url.erase(0, 8);
+    else if (LowerAscii(url).find("http://") != std::string::npos)
+        url.erase(0, 7);
     const size_t slash = url.find('/');
     if (slash == std::string::npos) {
         host.clear();

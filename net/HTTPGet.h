@@ -5,9 +5,19 @@
 #include <cstdint>
 #include <string>
 
-// Splits "http://host:port/path" into host, path and port text. `port` is left alone when the
-// URL names no port, so the caller presets it ("80").
+// Splits "http://host:port/path" (or "https://...") into host, path and port text. `port` is left
+// alone when the URL names no port, so the caller presets it (DefaultPortText).
 void SplitUrl(std::string url, std::string& host, std::string& path, std::string& port);
+// Whether the URL starts with "https://" (letter case aside): then the transfer uses TLS.
+bool IsSecureUrl(const std::string& url);
+// "443" for a secure URL, else "80".
+inline std::string DefaultPortText(const std::string& url) {
+    return IsSecureUrl(url) ? "443" : "80";
+}
+
+// A network wait of the run (connecting, sending, each read) ends after this long without
+// progress; a transfer that keeps receiving, however slowly, goes on.
+constexpr unsigned long kNoProgressTimeoutMs = 30000;
 // The port text as a number; anything that is not a port number gives 80.
 int UrlPortNumber(const std::string& portText);
 

@@ -1,22 +1,16 @@
 #include "net/HTTPGet_win.h"
 
 #include "framework/Handle_win.h"
+#include "net/InternetHandle_win.h"
 #include "net/HTTPGet.h"
 
 #include <wininet.h>
 
+#include <initializer_list>
 #include <stdexcept>
 #include <vector>
 
 namespace {
-
-struct InternetHandleTraits {
-    using type = HINTERNET;
-    static type invalid() { return nullptr; }
-    static bool valid(type h) { return h != nullptr; }
-    static void close(type h) { ::InternetCloseHandle(h); }
-};
-using unique_hinternet = unique_any<InternetHandleTraits>;
 
 constexpr DWORD kReadPiece = 1025;
 const char kFormContentType[] = "Content-Type: application/x-www-form-urlencoded";
@@ -91,6 +85,20 @@ void WriteAll(HANDLE file, const char* data, DWORD size) {
         throw std::runtime_error("cannot write the target file");
 }
 
+} // namespace
+
+void SetNoProgressTimeouts(void* handle) {
+    // Per wait, not per transfer: a slow transfer that keeps receiving is never cut off, and one
+    // that stalls (a server that holds the connection and sends nothing) ends after the time-out.
+    DWORD ms = kNoProgressTimeoutMs;
+    for (DWORD option :
+         {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT, INTERNET_OPTION_RECEIVE_TIMEOUT,
+          INTERNET_OPTION_DATA_SEND_TIMEOUT, INTERNET_OPTION_DATA_RECEIVE_TIMEOUT})
+        ::InternetSetOptionA(handle, option, &ms, sizeof ms);
+}
+
+namespace {
+
 bool QueryStatus(HINTERNET request, unsigned& status) {
     DWORD value = 0, size = sizeof(value);
     if (!::HttpQueryInfoA(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &value, &size, nullptr))
@@ -138,8 +146,9 @@ void THTTPGetThread::Transfer() {
     const TResumeStart start = ResumeStart(targetExists, stampExists, stampFile, targetSize);
     startOffset_ = start.StartOffset;
 
-    std::string host, path, portText = "80";
+    std::string host, path, portText = DefaultPortText(URL);
     SplitUrl(URL, host, path, portText);
+    const bool secure = IsSecureUrl(URL);
     const INTERNET_PORT port = static_cast<INTERNET_PORT>(UrlPortNumber(portText));
 
     if (Terminated()) {
@@ -151,6 +160,7 @@ void THTTPGetThread::Transfer() {
     unique_hinternet session(::InternetOpenA(Agent.empty() ? nullptr : Agent.c_str(),
                                              INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
     if (!session) return;
+    SetNoProgressTimeouts(session.get());
     unique_hinternet connection(::InternetConnectA(session.get(), host.c_str(), port, UserName.c_str(),
                                                    Password.c_str(), INTERNET_SERVICE_HTTP, 0, 0));
     if (!connection) return;
@@ -158,11 +168,14 @@ void THTTPGetThread::Transfer() {
     const bool post = !PostQuery.empty();
     const std::string accept = "Accept: " + AcceptTypes;
     const char* acceptList[] = {accept.c_str(), nullptr};
-    const DWORD flags = UseCache ? 0 : INTERNET_FLAG_RELOAD;
+    const DWORD flags = (UseCache ? 0 : INTERNET_FLAG_RELOAD) | (secure ? INTERNET_FLAG_SECURE : 0);
     auto openRequest = [&] {
-        return unique_hinternet(::HttpOpenRequestA(connection.get(), post ? "POST" : "GET", path.c_str(),
+        unique_hinternet opened(::HttpOpenRequestA(connection.get(), post ? "POST" : "GET", path.c_str(),
                                                    "HTTP/1.1", Referer.empty() ? nullptr : Referer.c_str(),
                                                    acceptList, flags, 0));
+        // The request's own reads follow its own time-outs, not the session's.
+        if (opened) SetNoProgressTimeouts(opened.get());
+        return opened;
     };
     auto send = [&](HINTERNET request, const std::string& headers) {
         return ::HttpSendRequestA(request, headers.empty() ? nullptr : headers.c_str(),

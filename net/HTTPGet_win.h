@@ -18,6 +18,10 @@ using THTTPDoneFileEvent =
 
 class THTTPGet;
 
+// Gives a WinInet session (or request) handle the run's no-progress time-outs for connecting,
+// sending and every read.
+void SetNoProgressTimeouts(void* internetHandle);
+
 class THTTPGetThread : public TThread {
 public:
     // Copies of the component's properties at start.

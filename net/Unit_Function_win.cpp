@@ -10,6 +10,8 @@
 #include <cstring>
 
 #include "framework/Handle_win.h"
+#include "net/InternetHandle_win.h"
+#include "net/HTTPGet_win.h"
 
 bool SystemLeadByte(unsigned char c) {
     return ::IsDBCSLeadByte(c) != FALSE;
@@ -103,132 +105,6 @@ bool IsOnline() {
 
 namespace {
 
-// COM objects are destroyed by their own Release, never through a base pointer.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
-
-// Watches one URL download for the HTTP status: the moniker download reports success for an
-// error page on some platforms, so the status must be looked at directly.
-class HttpStatusWatcher final : public IBindStatusCallback, public IHttpNegotiate, public IServiceProvider {
-public:
-    DWORD status() const { return status_; }
-
-    // IUnknown
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
-        if (!ppv) return E_POINTER;
-        if (riid == __uuidof(IUnknown) || riid == __uuidof(IBindStatusCallback))
-            *ppv = static_cast<IBindStatusCallback*>(this);
-        else if (riid == __uuidof(IHttpNegotiate))
-            *ppv = static_cast<IHttpNegotiate*>(this);
-        else if (riid == __uuidof(IServiceProvider))
-            *ppv = static_cast<IServiceProvider*>(this);
-        else {
-            *ppv = nullptr;
-            return E_NOINTERFACE;
-        }
-        AddRef();
-        return S_OK;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(::InterlockedIncrement(&refs_)); }
-    ULONG STDMETHODCALLTYPE Release() override {
-        const LONG left = ::InterlockedDecrement(&refs_);
-        if (left == 0) delete this;
-        return static_cast<ULONG>(left);
-    }
-
-    // IServiceProvider: the download asks its callback for the HTTP negotiation this way.
-    HRESULT STDMETHODCALLTYPE QueryService(REFGUID service, REFIID riid, void** ppv) override {
-        if (service == __uuidof(IHttpNegotiate) || service == __uuidof(IBindStatusCallback))
-            return QueryInterface(riid, ppv);
-        if (ppv) *ppv = nullptr;
-        return E_NOINTERFACE;
-    }
-
-    // IBindStatusCallback
-    HRESULT STDMETHODCALLTYPE OnStartBinding(DWORD, IBinding* binding) override {
-        ReleaseBinding();
-        binding_ = binding;
-        if (binding_) binding_->AddRef();
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE GetPriority(LONG*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE OnLowResource(DWORD) override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE OnProgress(ULONG, ULONG, ULONG statusCode, LPCWSTR) override {
-        if (statusCode == BINDSTATUS_ENDDOWNLOADDATA) ReadStatusFromBinding();
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE OnStopBinding(HRESULT, LPCWSTR) override {
-        ReadStatusFromBinding();
-        ReleaseBinding();
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE GetBindInfo(DWORD*, BINDINFO*) override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE OnDataAvailable(DWORD, DWORD, FORMATETC*, STGMEDIUM*) override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE OnObjectAvailable(REFIID, IUnknown*) override { return S_OK; }
-
-    // IHttpNegotiate
-    HRESULT STDMETHODCALLTYPE BeginningTransaction(LPCWSTR, LPCWSTR, DWORD,
-                                                   LPWSTR* additionalHeaders) override {
-        if (additionalHeaders) *additionalHeaders = nullptr;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE OnResponse(DWORD responseCode, LPCWSTR, LPCWSTR,
-                                         LPWSTR* additionalRequestHeaders) override {
-        if (additionalRequestHeaders) *additionalRequestHeaders = nullptr;
-        status_ = responseCode;
-        return S_OK;
-    }
-
-private:
-    ~HttpStatusWatcher() { ReleaseBinding(); }
-
-    void ReleaseBinding() {
-        if (binding_) binding_->Release();
-        binding_ = nullptr;
-    }
-
-    void ReadStatusFromBinding() {
-        if (status_ != 0 || !binding_) return;
-        IWinInetHttpInfo* info = nullptr;
-        if (FAILED(binding_->QueryInterface(__uuidof(IWinInetHttpInfo), reinterpret_cast<void**>(&info))) ||
-            !info)
-            return;
-        DWORD code = 0;
-        DWORD size = sizeof(code);
-        if (SUCCEEDED(info->QueryInfo(HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &code, &size, nullptr,
-                                      nullptr)))
-            status_ = code;
-        info->Release();
-    }
-
-    LONG refs_ = 1;
-    IBinding* binding_ = nullptr;
-    DWORD status_ = 0;
-};
-
-#pragma GCC diagnostic pop
-
-struct WatcherRef {
-    HttpStatusWatcher* p = new HttpStatusWatcher();
-    WatcherRef() = default;
-    WatcherRef(const WatcherRef&) = delete;
-    WatcherRef& operator=(const WatcherRef&) = delete;
-    ~WatcherRef() { p->Release(); }
-};
-
-class ComApartment {
-public:
-    ComApartment() : initialised_(SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
-    ~ComApartment() {
-        if (initialised_) ::CoUninitialize();
-    }
-    ComApartment(const ComApartment&) = delete;
-    ComApartment& operator=(const ComApartment&) = delete;
-
-private:
-    bool initialised_;
-};
-
 // A scratch file beside the target, removed unless it has been moved into place.
 class ScratchFile {
 public:
@@ -253,8 +129,65 @@ private:
     std::string path_;
 };
 
-bool SuccessStatus(DWORD status) {
-    return status == 0 || (status >= 200 && status < 300);
+// The user agent the system's URL download sends, so servers see the lists asked for as before.
+std::string BrowserAgent() {
+    char agent[512] = {};
+    DWORD size = sizeof agent;
+    return ::ObtainUserAgentString(0, agent, &size) == S_OK ? std::string(agent) : std::string("Mozilla/4.0");
+}
+
+// The body of a successful answer into `file`; false for an error status, a failed or stalled
+// read, or fewer bytes than the Content-Length promised.
+bool FetchInto(const std::string& url, HANDLE file) {
+    char host[256] = {}, path[2048] = {};
+    URL_COMPONENTSA parts{};
+    parts.dwStructSize = sizeof parts;
+    parts.lpszHostName = host;
+    parts.dwHostNameLength = sizeof host;
+    parts.lpszUrlPath = path;
+    parts.dwUrlPathLength = sizeof path;
+    parts.dwExtraInfoLength = 1; // the query stays part of the path
+    if (!::InternetCrackUrlA(url.c_str(), DWORD(url.size()), 0, &parts)) return false;
+    const bool secure = parts.nScheme == INTERNET_SCHEME_HTTPS;
+    unique_hinternet session(
+        ::InternetOpenA(BrowserAgent().c_str(), INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+    if (!session) return false;
+    SetNoProgressTimeouts(session.get());
+    unique_hinternet connection(
+        ::InternetConnectA(session.get(), host, parts.nPort, nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, 0));
+    if (!connection) return false;
+    // The time-outs go on the request before it is sent: they hold for the connection it opens.
+    unique_hinternet request(
+        ::HttpOpenRequestA(connection.get(), "GET",
+                           (std::string(path) + (parts.lpszExtraInfo ? parts.lpszExtraInfo : "")).c_str(),
+                           nullptr, nullptr, nullptr,
+                           INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_NO_UI |
+                               (secure ? INTERNET_FLAG_SECURE : 0),
+                           0));
+    if (!request) return false;
+    SetNoProgressTimeouts(request.get());
+    if (!::HttpSendRequestA(request.get(), nullptr, 0, nullptr, 0)) return false;
+    DWORD status = 0, size = sizeof status;
+    if (::HttpQueryInfoA(request.get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size,
+                         nullptr) &&
+        (status < 200 || status >= 300))
+        return false;
+    DWORD length = 0;
+    size = sizeof length;
+    const bool haveLength = ::HttpQueryInfoA(
+        request.get(), HTTP_QUERY_CONTENT_LENGTH | HTTP_QUERY_FLAG_NUMBER, &length, &size, nullptr);
+    char buffer[16384];
+    DWORD total = 0;
+    for (;;) {
+        DWORD got = 0;
+        // A read that waits longer than the time-out without a byte fails here.
+        if (!::InternetReadFile(request.get(), buffer, sizeof buffer, &got)) return false;
+        if (got == 0) break;
+        DWORD written = 0;
+        if (!::WriteFile(file, buffer, got, &written, nullptr) || written != got) return false;
+        total += got;
+    }
+    return !haveLength || total == length;
 }
 
 } // namespace
@@ -271,12 +204,11 @@ bool DownloadToFile(const std::string& Url, const std::string& FileName) {
         // or a broken transfer never replaces the copy from an earlier run.
         ScratchFile scratch(std::string(full, filePart));
         if (scratch.path().empty()) return false;
-
-        ComApartment com;
-        WatcherRef watcher;
-        const HRESULT hr = ::URLDownloadToFileA(nullptr, Url.c_str(), scratch.path().c_str(), 0,
-                                                static_cast<IBindStatusCallback*>(watcher.p));
-        if (hr != S_OK || !SuccessStatus(watcher.p->status())) return false;
+        {
+            unique_handle file(::CreateFileA(scratch.path().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                             FILE_ATTRIBUTE_NORMAL, nullptr));
+            if (!file || !FetchInto(Url, file.get())) return false;
+        }
         return scratch.MoveTo(target);
     } catch (...) {
         return false;

@@ -25,7 +25,8 @@ bool HostToIP(const std::string& Host, std::string& Address);
 // True when the system reports a network connection.
 bool IsOnline();
 
-// Fetches Url into FileName, replacing the file. True only when the whole response arrived with a
-// success status (an HTTP error page is a failure) and the file was stored; on failure FileName is
-// left as it was.
+// Fetches Url (http or https) into FileName, replacing the file, on the calling thread. True only
+// when the whole response arrived with a success status (an HTTP error page is a failure) and the
+// file was stored; on failure FileName is left as it was. Connecting and every read end after the
+// no-progress time-out (net/HTTPGet.h), so a server that stops sending cannot hold the run.
 bool DownloadToFile(const std::string& Url, const std::string& FileName);

@@ -22,6 +22,7 @@
 #include "system/Unit_RefreshTrayIcon_win.h"
 #include "update/ControlIds.h"
 #include "update/ProgressThrottle.h"
+#include "update/InstallStep.h"
 #include "update/RunLogic.h"
 
 TForm1* Form1 = nullptr;
@@ -659,9 +660,10 @@ void TForm1::HTTPGetDoneFile(TObject*, const std::string& FileName, int) {
     int actual = GetFileSizeByName(FileName);
     if (actual == DownLoadFileSize) {
         Log(L"-->" + name + L"校验成功. ");
-        std::string installed = InstalledPath();
-        ::DeleteFileA(installed.c_str());
-        ::CopyFileA(FileName.c_str(), installed.c_str(), TRUE);
+        if (!InstallDownloadedFile(FileName)) {
+            EndRunWithFailure();
+            return;
+        }
         if (DownLoadFileName == AnsiLowerCase(Edit_ZipFileName->Text()))
             ::WinExec(QuotedCommand(AppPath + Edit_ZipFileName->Text(), " -y").c_str(), SW_SHOW);
         if (ListBoxUpdateDownLoad->Count() > 0) ListBoxUpdateDownLoad->Delete(0);
@@ -672,6 +674,27 @@ void TForm1::HTTPGetDoneFile(TObject*, const std::string& FileName, int) {
         Log(L"本地大小:" + name + L" " + DecimalW(GetFileSizeByName(FileName)));
         EndRunWithFailure();
     }
+}
+
+bool TForm1::InstallDownloadedFile(const std::string& downloaded) {
+    // Written beside the installed file, then swapped in with one replace: whatever fails, the
+    // installed file is exactly as it was.
+    const std::string installed = InstalledPath();
+    const std::string fresh = InstallScratchPath(installed);
+    ::DeleteFileA(fresh.c_str());
+    TInstallStage stage = TInstallStage::WriteBeside;
+    bool done = ::CopyFileA(downloaded.c_str(), fresh.c_str(), FALSE) != FALSE;
+    if (done) {
+        stage = TInstallStage::Replace;
+        done = ::MoveFileExA(fresh.c_str(), installed.c_str(),
+                             MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+    }
+    if (done) return true;
+    const unsigned long error = ::GetLastError();
+    ::DeleteFileA(fresh.c_str());
+    Log(L"-->" + AnsiToWide(DownLoadFileName) + L"安装失败:" + Utf8ToWide(InstallFailureText(stage, error)) +
+        L".");
+    return false;
 }
 
 void TForm1::HTTPGetError(TObject*) {
@@ -721,7 +744,8 @@ void TForm1::Button_SoftCloseDelFileClick(TObject*) {
 
 void TForm1::Button_RrunmeClick(TObject*) {
     std::string batch = AppPath + "\\RunMe.bat";
-    if (!WriteBatch(batch, {"@ECHO OFF", "CLS", AppPath + "update.exe", "del %0"})) return;
+    // The updater's path in quotes: a folder with a blank in its name must not break it.
+    if (!WriteBatch(batch, {"@ECHO OFF", "CLS", "\"" + AppPath + "update.exe\"", "del %0"})) return;
     ::WinExec(QuotedCommand(batch).c_str(), SW_HIDE);
 }
 

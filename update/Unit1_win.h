@@ -131,6 +131,8 @@ public:
     void CoolTrayIcon1Click(TObject* sender);
     void HTTPGetProgress(TObject* sender, int TotalSize, int Readed);
     void HTTPGetDoneFile(TObject* sender, const std::string& FileName, int FileSize);
+    // Puts the verified download in place; false (with a log line) when it could not.
+    bool InstallDownloadedFile(const std::string& downloaded);
     void HTTPGetError(TObject* sender);
 
 private:

@@ -11,6 +11,8 @@ pattern()), so tests can build the expected bytes themselves. Anything after "?"
   /nolength/<name>              no Content-Length, the body ends with the connection
   /ignorerange/<name>           a range request gets 200 and the whole file
   /drop/<n>/<name>              full headers, then only n bytes of the body, then the connection closes
+  /stall/<n>/<name>             full headers, then only n bytes of the body, then silence: the
+                                connection stays open and nothing more is sent (for 10 minutes)
   /wronglength/<delta>/<name>   Content-Length off by delta (positive: promises more than it sends)
   /slow/<ms>/<name>             the body in 1024-byte pieces, <ms> milliseconds apart
   /lm/<tag>/<name>              like /files, with a Last-Modified value of its own per tag
@@ -125,15 +127,15 @@ class Handler(BaseHTTPRequestHandler):
         mode, args = parts[0], parts[1:]
         if mode == "status" and args and args[0].isdigit():
             return self.simple(int(args[0]), "status %s" % args[0])
-        needs_arg = mode in ("drop", "wronglength", "slow", "lm")
+        needs_arg = mode in ("drop", "stall", "wronglength", "slow", "lm")
         if (needs_arg and len(args) != 2) or (not needs_arg and len(args) != 1):
             return self.simple(404, "not found")
         size = size_from_name(args[-1])
         if size is None or mode not in (
-            "files", "nolm", "nolength", "ignorerange", "drop", "wronglength", "slow", "lm"):
+            "files", "nolm", "nolength", "ignorerange", "drop", "stall", "wronglength", "slow", "lm"):
             return self.simple(404, "not found")
         try:
-            arg = int(args[0]) if mode in ("drop", "wronglength", "slow") else None
+            arg = int(args[0]) if mode in ("drop", "stall", "wronglength", "slow") else None
         except ValueError:
             return self.simple(404, "not found")
         data = pattern(size)
@@ -182,6 +184,11 @@ class Handler(BaseHTTPRequestHandler):
             if mode == "drop":
                 self.wfile.write(body[:arg])
                 self.wfile.flush()
+            elif mode == "stall":
+                self.wfile.write(body[:arg])
+                self.wfile.flush()
+                time.sleep(600)
+                self.close_connection = True
             elif mode == "slow":
                 for i in range(0, len(body), 1024):
                     self.wfile.write(body[i:i + 1024])

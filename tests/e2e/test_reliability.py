@@ -1,0 +1,85 @@
+"""Faults that must neither hang the updater nor lose a file: a server that stops sending in the
+middle of a file or of a list, and an installed file that another program holds open."""
+
+import os
+import time
+
+from harness import E2ETestCase, slow, wine_popen
+from download_support import (BUSY, FaultServer, Site, config, content, final_log, log_time, read, sleeper_path,
+                              tree)
+
+# The no-progress deadline of every network wait, and the close that follows a failure.
+DEADLINE = 30.0
+CLOSE_AFTER_FAILURE = 3.0
+
+
+class Stalls(E2ETestCase):
+    def test_a_file_or_a_list_that_stops_coming_ends_the_run_after_the_deadline(self):
+        fault = FaultServer(os.path.join(self.work, "fault")).start()
+        self.addCleanup(fault.stop)
+        site = Site(os.path.join(self.work, "site"))
+        nginx = self.serve(site.path)
+        # Half of the file arrives, then the server holds the connection and sends nothing more.
+        site.write_lists(["data20000.bin|20000|"], [fault.url("stall/10000/")])
+        file_run_install = self.make_install("file")
+        file_run_install.write_config(config(nginx.url, UpdatedRunProcessName="true"))
+        file_run_install.add_test_client()
+        # The server list itself stops after ten bytes.
+        list_run_install = self.make_install("list")
+        list_run_install.write_config(config(fault.url("stall/10/"), ServerUrlFileName="data500.txt",
+                                             UpdatedRunProcessName="true"))
+        list_run_install.add_test_client()
+
+        # One after the other: a second updater would leave at once (one instance at a time).
+        runs = []
+        for install in (file_run_install, list_run_install):
+            runs.append(self.start(install))
+            code, _ = runs[-1].wait_exit(slow(DEADLINE + 60))
+            self.assertEqual(code, 0)
+
+        file_run, list_run = runs
+        lines = final_log(file_run)
+        self.assertEqual(lines[-2:], ["-->data20000.bin下载失败.", BUSY], lines)
+        stalled = log_time(file_run, "data20000.bin正在下载...")
+        failed = log_time(file_run, "-->data20000.bin下载失败.")
+        self.assertGreaterEqual(failed - stalled, DEADLINE - 1)
+        self.assertLess(failed - stalled, DEADLINE + 10 * slow(1))
+        self.assertFalse(os.path.exists(file_run_install.file("data20000.bin")), tree(file_run_install.path))
+        self.assertFalse(os.path.exists(file_run_install.file("Update")), tree(file_run_install.path))
+
+        lines = final_log(list_run)
+        self.assertEqual(lines[-2:], ["data500.txt下载失败.", "服务器繁忙请稍候再进行升级..."], lines)
+        # Both closed by themselves and started the client program as every close does.
+        for install in (file_run_install, list_run_install):
+            self.assertEqual(len(install.client_starts()), 1, install.path)
+
+
+class HeldFile(E2ETestCase):
+    def test_an_installed_file_held_open_stays_as_it_was_and_the_run_fails(self):
+        site = Site(os.path.join(self.work, "site"))
+        new = content(3000, seed=21)
+        site.add("held.dat", new)
+        site.add("after.dat", content(100, seed=22))
+        nginx = self.serve(site.path)
+        site.write_lists(["held.dat|3000|", "after.dat|100|"], [nginx.url])
+        install = self.make_install()
+        install.write_config(config(nginx.url))
+        old = content(1234, seed=23)
+        held = install.add_file("held.dat", old)
+        holder = wine_popen([sleeper_path(), "40", held])
+        self.addCleanup(lambda: holder.poll() is None and holder.kill())
+        time.sleep(slow(2))
+
+        run = self.start(install)
+        code, _ = run.wait_exit(slow(60))
+        self.assertEqual(code, 0)
+        lines = final_log(run)
+        self.assertIn("-->held.dat校验成功. ", lines)
+        failure = [line for line in lines if line.startswith("-->held.dat安装失败:无法替换原文件")]
+        self.assertEqual(len(failure), 1, lines)
+        self.assertEqual(lines[-1], BUSY, lines)
+        self.assertNotIn("after.dat正在下载...", lines, "the run goes no further")
+        # The held file is exactly what it was; nothing is left beside it or in Update.
+        self.assertEqual(read(held), old)
+        self.assertFalse(os.path.exists(held + ".new"))
+        self.assertFalse(os.path.exists(install.file("Update")), tree(install.path))
