@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "net/Unit_Function.h"
+#include "update/ListSignature.h"
 
 std::string DateStamp(int year, int month, int day) {
     char buffer[32];
@@ -150,7 +151,14 @@ TLineError ParseUpdateLine(const std::string& line, TUpdateLine& out) {
     if (!SafeDir(fields[2])) return TLineError::UnsafeDir;
     out.name = fields[0];
     out.dir = fields[2];
+    out.hashField = fields.size() > 3 ? fields[3] : std::string();
     return TLineError::None;
+}
+
+THashCheck HashCheckFor(const std::string& hashField, bool signedRun) {
+    TSha256 hash{};
+    if (ParseSha256Hex(hashField, hash)) return THashCheck::Check;
+    return signedRun ? THashCheck::Refuse : THashCheck::Skip;
 }
 
 const char* LineErrorText(TLineError error) {
@@ -165,6 +173,8 @@ const char* LineErrorText(TLineError error) {
         return "文件名含有路径";
     case TLineError::UnsafeDir:
         return "目录不在程序目录之内";
+    case TLineError::NoHash:
+        return "缺少文件的SHA-256";
     }
     return "";
 }

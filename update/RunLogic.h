@@ -55,11 +55,13 @@ private:
     std::vector<std::string> values_;
 };
 
-// One line of the update list: "name|size|dir" (further fields ignored).
+// One line of the update list: "name|size|dir", with a signed site "name|size|dir|sha256" (further
+// fields ignored).
 struct TUpdateLine {
     std::string name;
     int32_t size = 0;
     std::string dir;
+    std::string hashField; // the fourth field as it stands, empty when there is none
 };
 
 enum class TLineError {
@@ -68,11 +70,17 @@ enum class TLineError {
     BadSize,      // not a whole number (after the "," are removed) or out of range
     UnsafeName,   // empty, a path, a drive, "." or ".."
     UnsafeDir,    // absolute, a drive, or stepping out with ".."
+    NoHash,       // a signed run needs the file's SHA-256 as the fourth field
 };
 
 // Reads a line. Names and directories that would place a file outside the updater's folder are
 // refused: the list comes from a server and is not trusted.
 TLineError ParseUpdateLine(const std::string& line, TUpdateLine& out);
+// With a public key configured every line must carry a valid SHA-256; without one a valid fourth
+// field is still checked and anything else there is ignored, as it always was.
+enum class THashCheck { Skip, Check, Refuse };
+THashCheck HashCheckFor(const std::string& hashField, bool signedRun);
+
 // What is wrong with a refused line, for the log (UTF-8).
 const char* LineErrorText(TLineError error);
 

@@ -22,7 +22,10 @@
 #include "system/Unit_RefreshTrayIcon_win.h"
 #include "update/ControlIds.h"
 #include "update/ProgressThrottle.h"
+#include "net/HTTPGet.h"
+#include "system/Crypto_win.h"
 #include "update/InstallStep.h"
+#include "update/ListVerifier_win.h"
 #include "update/RunLogic.h"
 
 TForm1* Form1 = nullptr;
@@ -325,6 +328,8 @@ void TForm1::Invoke(TButton* step) {
 
 void TForm1::FormCreate(TObject*) {
     AppPath = ExecutableDirectory();
+    // The highest sequence number of a signed list accepted so far is kept beside the updater.
+    listVerifier_ = TListVerifier(AppPath + "update.seq");
     // The batch files name their files relative to the directory they inherit from us.
     ::SetCurrentDirectoryA(AppPath.c_str());
     if (FileExistsA(AppPath + "UpdateConFig.ini")) {
@@ -363,6 +368,10 @@ void TForm1::ButtonReadIniClick(TObject*) {
     if (!Edit_ServerUrlFileName->Text().empty()) ListBoxServerTxt->Add(Edit_ServerUrlFileName->Text());
     read(Edit_UpdateFileList, "UpdateFileList");
     if (!Edit_UpdateFileList->Text().empty()) ListBoxServerTxt->Add(Edit_UpdateFileList->Text());
+    // A signed site: the lists must carry the publisher's signature and every file its SHA-256.
+    const std::string key = ini.ReadString("SoftSetInfo", "PublicKey", "");
+    if (!key.empty() && !listVerifier_.Configure(key))
+        DebugReport("PublicKey is not a P-256 public key: " + key);
     // For support: the program's debug reports also go to update.log beside the updater.
     if (AnsiLowerCase(ini.ReadString("SoftSetInfo", "DebugLog", "")) == "true") {
         const std::string log = AppPath + "update.log";
@@ -471,18 +480,53 @@ void TForm1::Button_DownLoadServerTxtClick(TObject*) {
         // The user quit from the tray meanwhile: the run is over.
         if (Application->Terminated()) return;
         std::string entry = ListBoxServerTxt->Strings(i);
-        std::string url = ServerUrl->Text() + entry + "?" + Today();
-        if (DownloadToFile(url, AppPath + entry)) {
+        std::string reason;
+        const TListFetch fetched = FetchList(entry, reason);
+        if (fetched == TListFetch::Fetched) {
             Log(AnsiToWide(entry) + L"下载成功.");
-        } else {
+            continue;
+        }
+        if (fetched == TListFetch::NotFetched) {
             Log(AnsiToWide(entry) + L"下载失败.");
             Log(L"服务器繁忙请稍候再进行升级...");
-            ShowFailurePicture();
-            ArmTimer(TimerCloseMe, 3000);
-            return;
+        } else {
+            Log(AnsiToWide(entry) + L"签名校验失败:" + Utf8ToWide(reason) + L".");
         }
+        ShowFailurePicture();
+        ArmTimer(TimerCloseMe, 3000);
+        return;
     }
     Invoke(Button_LoadVer);
+}
+
+TForm1::TListFetch TForm1::FetchList(const std::string& entry, std::string& reason) {
+    const std::string target = AppPath + entry;
+    const std::string url = ServerUrl->Text() + entry + "?" + Today();
+    if (!listVerifier_.Enabled())
+        return DownloadToFile(url, target) ? TListFetch::Fetched : TListFetch::NotFetched;
+
+    // A signed run: the list goes into place only once its signature holds, so a refused list
+    // never replaces the one from an earlier run.
+    const std::string unverified = target + ".unverified", signature = target + ".sig";
+    if (!DownloadToFile(url, unverified)) return TListFetch::NotFetched;
+    std::string list, signatureText;
+    std::uint64_t sequence = 0;
+    bool good = false;
+    if (!DownloadToFile(ServerUrl->Text() + entry + ".sig?" + Today(), signature))
+        reason = "缺少签名文件";
+    else if (ReadFileBytes(unverified, kMaxListBytes, list) != TFileRead::Ok ||
+             ReadFileBytes(signature, 4096, signatureText) != TFileRead::Ok)
+        reason = "无法读取列表或签名文件";
+    else
+        good = listVerifier_.Verify(entry, list, signatureText, sequence, reason);
+    ::DeleteFileA(signature.c_str());
+    if (good && ::MoveFileExA(unverified.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+        listVerifier_.Accept(sequence);
+        return TListFetch::Fetched;
+    }
+    ::DeleteFileA(unverified.c_str());
+    if (good) reason = "无法保存列表";
+    return TListFetch::Refused;
 }
 
 bool TForm1::LoadListFile(const std::string& name, TListBox* into, const std::wstring& failure) {
@@ -514,7 +558,8 @@ void TForm1::ButtonUpdateWebPingClick(TObject*) {
     Log(L"正在对升级站点测速,请稍候...");
     TPingRanking ranking;
     for (const std::string& line : ListBox_UpdateServerUrl->Items().Items()) {
-        std::string host = GetTextBetween(line, "http://", "/", SystemLeadByte);
+        std::string host =
+            GetTextBetween(line, IsSecureUrl(line) ? "https://" : "http://", "/", SystemLeadByte);
         std::string address;
         std::string value;
         if (HostToIP(host, address)) {
@@ -575,6 +620,9 @@ void TForm1::Button_DownUpdateingClick(TObject*) {
 
         TUpdateLine parsed;
         TLineError error = ParseUpdateLine(line, parsed);
+        if (error == TLineError::None &&
+            HashCheckFor(parsed.hashField, listVerifier_.Enabled()) == THashCheck::Refuse)
+            error = TLineError::NoHash;
         if (error != TLineError::None) {
             // The line stays, so the run does not report success.
             StopTimer(TimerUpdateEnd);
@@ -583,6 +631,7 @@ void TForm1::Button_DownUpdateingClick(TObject*) {
             EndRunWithFailure();
             return;
         }
+        DownLoadFileHash = parsed.hashField;
         DownLoadFileName = AnsiLowerCase(parsed.name);
         DownLoadFileSize = parsed.size;
         DownLoadFileDir = AnsiLowerCase(parsed.dir);
@@ -591,7 +640,9 @@ void TForm1::Button_DownUpdateingClick(TObject*) {
         std::string installed = InstalledPath();
         std::wstring name = AnsiToWide(DownLoadFileName);
         if (FileExistsA(installed)) {
-            if (GetFileSizeByName(installed) == DownLoadFileSize) {
+            // With a hash in the line a file is current only when its content matches too: a new
+            // version of the same size is fetched.
+            if (GetFileSizeByName(installed) == DownLoadFileSize && HashMatches(installed)) {
                 Log(name + L"不需要更新...");
                 ListBoxUpdateDownLoad->Delete(0);
                 continue;
@@ -659,6 +710,15 @@ void TForm1::HTTPGetDoneFile(TObject*, const std::string& FileName, int) {
     ::Sleep(300);
     int actual = GetFileSizeByName(FileName);
     if (actual == DownLoadFileSize) {
+        if (!HashMatches(FileName)) {
+            Log(L"-->" + name + L"校验失败.");
+            Log(L"SHA-256不符:" + name);
+            // The next run fetches the file anew rather than resuming a wrong copy.
+            ::DeleteFileA(FileName.c_str());
+            ::DeleteFileA(ResumeStampFileName(FileName).c_str());
+            EndRunWithFailure();
+            return;
+        }
         Log(L"-->" + name + L"校验成功. ");
         if (!InstallDownloadedFile(FileName)) {
             EndRunWithFailure();
@@ -674,6 +734,18 @@ void TForm1::HTTPGetDoneFile(TObject*, const std::string& FileName, int) {
         Log(L"本地大小:" + name + L" " + DecimalW(GetFileSizeByName(FileName)));
         EndRunWithFailure();
     }
+}
+
+bool TForm1::HashMatches(const std::string& downloaded) {
+    TSha256 expected{};
+    if (!ParseSha256Hex(DownLoadFileHash, expected)) return true; // no hash to check
+    TDigest256 actual{};
+    std::string error;
+    if (!Sha256OfFile(downloaded, actual, error)) {
+        DebugReport("SHA-256 of " + downloaded + ": " + error);
+        return false;
+    }
+    return actual == expected;
 }
 
 bool TForm1::InstallDownloadedFile(const std::string& downloaded) {

@@ -1,6 +1,7 @@
 #pragma once
 // The main window: the run's visible face (log, progress, status) and its working memory (the
 // hidden page of fields, lists and step buttons, the timers and the run-state variables).
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -10,6 +11,7 @@
 #include "framework/ImgList_win.h"
 #include "framework/Menus_win.h"
 #include "framework/StdCtrls_win.h"
+#include "update/ListVerifier_win.h"
 #include "update/ProgressThrottle.h"
 
 class THTTPGet;
@@ -86,6 +88,8 @@ public:
     TSkinData* SkinData1 = nullptr;
 
     // Run state.
+    std::string DownLoadFileHash;
+    TListVerifier listVerifier_{""};
     std::string AppPath;
     std::string FastServerUrl;
     std::string DownLoadFileName;
@@ -131,6 +135,12 @@ public:
     void CoolTrayIcon1Click(TObject* sender);
     void HTTPGetProgress(TObject* sender, int TotalSize, int Readed);
     void HTTPGetDoneFile(TObject* sender, const std::string& FileName, int FileSize);
+    // Fetching one list file; in a signed run with its signature checked.
+    enum class TListFetch { Fetched, NotFetched, Refused };
+    TListFetch FetchList(const std::string& entry, std::string& reason);
+    static constexpr std::uint64_t kMaxListBytes = 16u * 1024u * 1024u;
+    // The downloaded file against the SHA-256 of its list line (true when the line has none).
+    bool HashMatches(const std::string& downloaded);
     // Puts the verified download in place; false (with a log line) when it could not.
     bool InstallDownloadedFile(const std::string& downloaded);
     void HTTPGetError(TObject* sender);

@@ -36,7 +36,7 @@ TEST(ComparePingValues, ComparesAsWholeNumbers) {
     EXPECT_GT(ComparePingValues("500", "45"), 0);
     EXPECT_EQ(ComparePingValues("020", "20"), 0);
     EXPECT_LT(ComparePingValues("4294967295", "99999999999999999999"), 0);
-    EXPECT_LT(ComparePingValues("9", "x"), 0);  // not-a-number after every number
+    EXPECT_LT(ComparePingValues("9", "x"), 0); // not-a-number after every number
 }
 
 TEST(PingRanking, ChoosesTheFastestServer) {
@@ -153,6 +153,28 @@ TEST(ParseUpdateLine, RefusesNamesLongerThanAFileSystemTakes) {
     EXPECT_EQ(ParseUpdateLine("a|5|" + std::string(100000, 'd') + "\\", parsed), TLineError::UnsafeDir);
 }
 
+TEST(ParseUpdateLine, TheFourthFieldIsTheHashThatASignedRunRequires) {
+    const std::string hash(64, 'c');
+    TUpdateLine parsed;
+    ASSERT_EQ(ParseUpdateLine("a.dll|5|sub\\|" + hash, parsed), TLineError::None);
+    EXPECT_EQ(parsed.hashField, hash);
+    ASSERT_EQ(ParseUpdateLine("a.dll|5|", parsed), TLineError::None);
+    EXPECT_EQ(parsed.hashField, "");
+    struct Row {
+        std::string field;
+        bool signedRun;
+        THashCheck expected;
+    };
+    const Row rows[] = {
+        {hash, true, THashCheck::Check},        {hash, false, THashCheck::Check},
+        {"", true, THashCheck::Refuse},         {"", false, THashCheck::Skip},
+        {"note", true, THashCheck::Refuse},     {"note", false, THashCheck::Skip},
+        {hash + "0", true, THashCheck::Refuse},
+    };
+    for (const Row& r : rows)
+        EXPECT_EQ(HashCheckFor(r.field, r.signedRun), r.expected) << r.field << r.signedRun;
+}
+
 TEST(BlankListLine, OnlyEmptyOrOneBlank) {
     EXPECT_TRUE(IsBlankListLine(""));
     EXPECT_TRUE(IsBlankListLine(" "));
@@ -160,4 +182,4 @@ TEST(BlankListLine, OnlyEmptyOrOneBlank) {
     EXPECT_FALSE(IsBlankListLine("\t"));
 }
 
-}  // namespace
+} // namespace
