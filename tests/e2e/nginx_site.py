@@ -52,17 +52,19 @@ class AccessRecord:
 
 
 class NginxSite:
-    def __init__(self, site_dir, work_dir, host="127.0.0.1", port=None, extra_server_conf=""):
+    def __init__(self, site_dir, work_dir, host="127.0.0.1", port=None, extra_server_conf="", tls=None):
+        """tls: (certificate PEM path, key PEM path) to serve https instead of http."""
         self.site_dir = os.path.abspath(site_dir)
         self.work_dir = os.path.abspath(work_dir)
         self.host = host
         self.port = port or free_port(host)
         self.extra_server_conf = extra_server_conf
+        self.tls = tls
         self.process = None
 
     @property
     def url(self):
-        return f"http://{self.host}:{self.port}/"
+        return f"{'https' if self.tls else 'http'}://{self.host}:{self.port}/"
 
     @property
     def access_log_path(self):
@@ -94,7 +96,8 @@ http {{
     sendfile off;
     keepalive_timeout 5;
     server {{
-        listen {self.host}:{self.port};
+        listen {self.host}:{self.port}{" ssl" if self.tls else ""};
+        {f"ssl_certificate {self.tls[0]}; ssl_certificate_key {self.tls[1]};" if self.tls else ""}
         root {self.site_dir};
         location / {{ }}
         {self.extra_server_conf}
