@@ -1,5 +1,7 @@
 #include "framework/Application_win.h"
 
+#include <memory>
+
 #include <commctrl.h>
 
 #include "framework/DebugSink_win.h"
@@ -49,6 +51,14 @@ void TApplication::Initialize() {
     handle_ = ::CreateWindowExW(0, kAppClass, title_.c_str(),
                                 WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX, 0, 0,
                                 0, 0, nullptr, nullptr, instance, this);
+}
+
+bool TApplication::PostCall(std::function<void()> fn) {
+    auto call = std::make_unique<std::function<void()>>(std::move(fn));
+    HWND wnd = UtilityWindow();
+    if (!wnd || !::PostMessageW(wnd, kUtilityCall, 1, reinterpret_cast<LPARAM>(call.get()))) return false;
+    call.release(); // the message owns it now
+    return true;
 }
 
 HWND TApplication::UtilityWindow() {
@@ -159,6 +169,7 @@ LRESULT CALLBACK TApplication::UtilityWindowProc(HWND wnd, UINT msg, WPARAM wPar
         }
         if (msg == kUtilityCall) {
             auto* fn = reinterpret_cast<std::function<void()>*>(lParam);
+            std::unique_ptr<std::function<void()>> owned(wParam == 1 ? fn : nullptr);
             if (fn && *fn) (*fn)();
             return 0;
         }

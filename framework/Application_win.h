@@ -37,6 +37,9 @@ public:
     void ProcessMessages();
     void Terminate();
     bool Terminated() const { return terminated_; }
+    // Runs `fn` on the window thread after the messages already queued (a deferred call); false
+    // when it cannot be queued, and then it never runs.
+    bool PostCall(std::function<void()> fn);
 
     // Hooks see every message of the application window before it is handled; a hook that
     // returns true has handled it and set the result.
@@ -60,7 +63,8 @@ private:
 extern TApplication* Application;
 
 // Messages of the utility window: WM_TIMER goes to the timer whose id it names; kUtilityCall runs
-// a function handed over by another thread (lParam points at a std::function<void()>).
+// a function handed over by another thread (lParam points at a std::function<void()>; with wParam
+// 1 the message owns it, as PostCall's do).
 constexpr UINT kUtilityCall = WM_APP + 0x301;
 using TUtilityTimerProc = void (*)(UINT_PTR id);
 // The utility window sends each WM_TIMER to this dispatcher (set by the timer unit).

@@ -165,6 +165,8 @@ TForm1::TForm1(TComponent* owner) : TForm(owner, L"TForm1"), createdAt_(::GetTic
 
 TForm1::~TForm1() {
     DoDestroy();
+    delete DownLoadGet;
+    DownLoadGet = nullptr;
     if (Form1 == this) Form1 = nullptr;
 }
 
@@ -659,7 +661,8 @@ void TForm1::Button_DownUpdateingClick(TObject*) {
 }
 
 void TForm1::StartFileDownload() {
-    DownLoadGet = new THTTPGet(this);
+    // Not owned by the form: each one is freed when its transfer's handling is over.
+    DownLoadGet = new THTTPGet(nullptr);
     DownLoadGet->BinaryData = true;
     DownLoadGet->UseCache = false;
     DownLoadGet->FileName = AppPath + "Update\\" + DownLoadFileName;
@@ -668,10 +671,26 @@ void TForm1::StartFileDownload() {
         HTTPGetProgress(s, total, readed);
     };
     DownLoadGet->OnDoneFile = [this](TObject* s, const std::string& file, int size) {
+        ReleaseFinishedGet(s);
         HTTPGetDoneFile(s, file, size);
     };
-    DownLoadGet->OnError = [this](TObject* s) { HTTPGetError(s); };
+    DownLoadGet->OnError = [this](TObject* s) {
+        ReleaseFinishedGet(s);
+        HTTPGetError(s);
+    };
     DownLoadGet->StartDownload();
+}
+
+void TForm1::ReleaseFinishedGet(TObject* sender) {
+    auto* finished = static_cast<THTTPGet*>(sender);
+    if (finished == DownLoadGet) DownLoadGet = nullptr;
+    finishedGets_.emplace_back(finished);
+    std::weak_ptr<bool> alive = alive_;
+    // Queued behind the handling now running, so it is over when the call comes.
+    Application->PostCall([this, alive] {
+        if (alive.lock()) finishedGets_.clear();
+    });
+    DebugReport("download components alive: " + std::to_string(finishedGets_.size() + (DownLoadGet ? 1 : 0)));
 }
 
 // Runs on the window thread for every piece while the worker waits, so it only keeps the values;

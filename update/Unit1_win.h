@@ -2,6 +2,7 @@
 // The main window: the run's visible face (log, progress, status) and its working memory (the
 // hidden page of fields, lists and step buttons, the timers and the run-state variables).
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -95,7 +96,12 @@ public:
     std::string DownLoadFileName;
     int DownLoadFileSize = 0;
     std::string DownLoadFileDir;
+    // The transfer under way; finished ones wait in finishedGets_ until their completion
+    // handling has returned (the next transfer starts inside it), then a deferred call frees them.
     THTTPGet* DownLoadGet = nullptr;
+    std::vector<std::unique_ptr<THTTPGet>> finishedGets_;
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+    void ReleaseFinishedGet(TObject* sender);
 
     // Window operations used by every step.
     void Log(const std::wstring& line);

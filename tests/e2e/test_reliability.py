@@ -5,8 +5,8 @@ import os
 import time
 
 from harness import E2ETestCase, slow, wine_popen
-from download_support import (BUSY, FaultServer, Site, config, content, final_log, log_time, read, sleeper_path,
-                              tree)
+from download_support import (BUSY, SUCCESS, FaultServer, Site, config, content, final_log, log_time, read,
+                              sleeper_path, tree)
 
 # The no-progress deadline of every network wait, and the close that follows a failure.
 DEADLINE = 30.0
@@ -83,3 +83,27 @@ class HeldFile(E2ETestCase):
         self.assertEqual(read(held), old)
         self.assertFalse(os.path.exists(held + ".new"))
         self.assertFalse(os.path.exists(install.file("Update")), tree(install.path))
+
+
+class Components(E2ETestCase):
+    def test_one_download_component_at_a_time_over_many_files(self):
+        count = 60
+        site = Site(os.path.join(self.work, "site"))
+        lines = []
+        for i in range(count):
+            site.add(f"f{i:03}.dat", content(200 + i, seed=i))
+            lines.append(f"f{i:03}.dat|{200 + i}|")
+        nginx = self.serve(site.path)
+        site.write_lists(lines, [nginx.url])
+        install = self.make_install()
+        install.write_config(config(nginx.url, DebugLog="true"))
+        run = self.start(install)
+        code, _ = run.wait_exit(slow(180))
+        self.assertEqual(code, 0)
+        self.assertEqual(final_log(run)[-1], SUCCESS)
+        # The updater reports, once a transfer is over, how many download components it holds:
+        # the finished one waiting to be freed and the next one at most.
+        reports = [int(line.rsplit(" ", 1)[1]) for line in read(install.file("update.log")).decode().splitlines()
+                   if "download components alive: " in line]
+        self.assertEqual(len(reports), count)
+        self.assertLessEqual(max(reports), 2, reports)
