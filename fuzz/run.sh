@@ -7,7 +7,7 @@ root=$(dirname "$here")
 build=${FUZZ_BUILD_DIR:-$root/build/fuzz}
 seconds=${1:-60}
 [ $# -gt 0 ] && shift
-targets=${*:-"lzh_decode_fuzz lzh_roundtrip_fuzz skinread_fuzz quickini_fuzz"}
+targets=${*:-"lzh_decode_fuzz lzh_roundtrip_fuzz skinread_fuzz quickini_fuzz listline_fuzz"}
 
 cmake -S "$here" -B "$build" -DCMAKE_CXX_COMPILER=clang++ >/dev/null
 cmake --build "$build" -j2 >/dev/null

@@ -4,6 +4,10 @@ bool GbkLeadByte(unsigned char c) {
     return c >= 0x81 && c <= 0xFE;
 }
 
+bool GbkTrailByte(unsigned char c) {
+    return c >= 0x40 && c <= 0xFE && c != 0x7F;
+}
+
 std::vector<std::string> SplitToList(const std::string& Source, const std::string& Separator) {
     std::vector<std::string> list;
     if (Source.empty()) return list;

@@ -11,6 +11,8 @@ using LeadByteTest = bool (*)(unsigned char);
 // The GBK rule: 0x81-0xFE lead a two-byte character. Windows callers pass the system code
 // page's test instead (SystemLeadByte in Unit_Function_win.h).
 bool GbkLeadByte(unsigned char c);
+// The bytes that may follow a GBK lead byte as the second half of one character.
+bool GbkTrailByte(unsigned char c);
 
 // The pieces of Source between the occurrences of Separator (exact byte comparison), in order;
 // n separators give n + 1 pieces, empty ones included. An empty Source gives no pieces, an empty

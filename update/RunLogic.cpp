@@ -107,7 +107,9 @@ std::vector<std::string> SplitPath(const std::string& path) {
     std::vector<std::string> parts(1);
     for (size_t i = 0; i < path.size(); ++i) {
         unsigned char c = static_cast<unsigned char>(path[i]);
-        if (GbkLeadByte(c) && i + 1 < path.size()) {
+        // A lead byte pairs only with a byte that can end a character: before "/" or a control
+        // byte it stands alone, and the separator after it still counts.
+        if (GbkLeadByte(c) && i + 1 < path.size() && GbkTrailByte(static_cast<unsigned char>(path[i + 1]))) {
             parts.back() += path.substr(i, 2);
             ++i;
         } else if (c == '\\' || c == '/') {

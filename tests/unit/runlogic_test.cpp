@@ -146,6 +146,13 @@ TEST(ParseUpdateLine, AcceptsGbkNamesWhoseTrailByteIsABackslash) {
     EXPECT_EQ(parsed.dir, "\x95\x5C\\");
 }
 
+TEST(ParseUpdateLine, ALeadByteDoesNotHideTheSlashAfterIt) {
+    TUpdateLine parsed;
+    // 0xFC then "/": no GBK character, so the slash is a separator and the name a path.
+    EXPECT_EQ(ParseUpdateLine("\xFC/dll|5|", parsed), TLineError::UnsafeName);
+    EXPECT_EQ(ParseUpdateLine("a|5|\xFC/..\xFC/..\\", parsed), TLineError::UnsafeDir);
+}
+
 TEST(ParseUpdateLine, RefusesNamesLongerThanAFileSystemTakes) {
     TUpdateLine parsed;
     EXPECT_EQ(ParseUpdateLine(std::string(255, 'a') + "|5|", parsed), TLineError::None);
