@@ -89,9 +89,10 @@ def tree(path):
 class FaultServer:
     """tests/support/faultserver.py on a free loopback port (see its header for the modes)."""
 
-    def __init__(self, work_dir, lifetime=600):
+    def __init__(self, work_dir, lifetime=600, plan=None):
         self.work_dir = work_dir
         self.lifetime = lifetime
+        self.plan = plan
         self.process = None
         self.port = None
 
@@ -101,7 +102,7 @@ class FaultServer:
         self.log_path = os.path.join(self.work_dir, "fault.log")
         self.process = subprocess.Popen(
             [sys.executable, FAULTSERVER, "--port-file", port_file, "--log", self.log_path,
-             "--lifetime", str(self.lifetime)],
+             "--lifetime", str(self.lifetime)] + (["--plan", self.plan] if self.plan else []),
             stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         deadline = time.monotonic() + 15
         while not os.path.exists(port_file):

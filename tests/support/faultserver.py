@@ -17,11 +17,17 @@ pattern()), so tests can build the expected bytes themselves. Anything after "?"
   /slow/<ms>/<name>             the body in 1024-byte pieces, <ms> milliseconds apart
   /lm/<tag>/<name>              like /files, with a Last-Modified value of its own per tag
   /status/<code>                answers with that status and a short body
+  /plan/<name>                  as the --plan file (JSON) says for that name, read anew per request:
+                                {"<name>": {"mode": "files", "arg": 0, "size": n, "tag": t}, ...}
+                                mode is one of the modes above (or "status" with arg the code),
+                                the content pattern(size) with every byte XOR t and the
+                                Last-Modified value of tag t
   /__log                        the request log (text); /__clearlog empties it
 
 Each request is logged as one line: the request line, a tab, and the Range header ("-" when none).
 """
 import argparse
+import json
 import hashlib
 import os
 import re
@@ -125,6 +131,8 @@ class Handler(BaseHTTPRequestHandler):
         if not parts:
             return self.simple(404, "not found")
         mode, args = parts[0], parts[1:]
+        if mode == "plan" and len(args) == 1:
+            return self.serve_planned(args[0], range_header, head)
         if mode == "status" and args and args[0].isdigit():
             return self.simple(int(args[0]), "status %s" % args[0])
         needs_arg = mode in ("drop", "stall", "wronglength", "slow", "lm")
@@ -140,6 +148,22 @@ class Handler(BaseHTTPRequestHandler):
             return self.simple(404, "not found")
         data = pattern(size)
         self.serve(mode, arg, args[0] if mode == "lm" else None, data, range_header, head)
+
+    def serve_planned(self, name, range_header, head):
+        try:
+            with open(self.server.plan_path, encoding="utf-8") as f:
+                entry = json.load(f).get(name)
+        except (OSError, ValueError, TypeError):
+            entry = None
+        if not entry:
+            return self.simple(404, "not planned")
+        mode, arg = entry.get("mode", "files"), int(entry.get("arg", 0))
+        if mode == "status":
+            return self.simple(arg, "status %d" % arg)
+        tag = int(entry.get("tag", 0)) & 0xFF
+        data = bytes(b ^ tag for b in pattern(int(entry["size"])))
+        # Last-Modified follows the content, as on a real server.
+        self.serve(mode, arg, "t%d" % tag, data, range_header, head)
 
     def serve(self, mode, arg, tag, data, range_header, head):
         size = len(data)
@@ -211,11 +235,13 @@ def main():
     ap.add_argument("--port-file", help="write the port number here once listening")
     ap.add_argument("--log", help="also append the request log to this file")
     ap.add_argument("--lifetime", type=float, default=3600, help="seconds until the server ends")
+    ap.add_argument("--plan", help="JSON file for the /plan/<name> paths")
     opts = ap.parse_args()
 
     global _log_file
     _log_file = opts.log
     server = Server(("127.0.0.1", opts.port), Handler)
+    server.plan_path = opts.plan or ""
     port = server.server_address[1]
     if opts.port_file:
         tmp = opts.port_file + ".tmp"
