@@ -23,6 +23,7 @@ sys.path.insert(0, os.path.join(ROOT, "tests", "e2e"))
 import harness  # noqa: E402
 import publish  # noqa: E402
 from nginx_site import NginxSite, free_port  # noqa: E402
+from procutil import pids_of_program  # noqa: E402
 
 DEMO = os.path.join(ROOT, "build", "demo")
 
@@ -100,18 +101,9 @@ def last_snapshot(watch_file):
 def end_updater(client, env):
     """Ends the demo's own update.exe, found by its full path (it runs on the virtual desktop, so
     it is not a child of this script)."""
-    exe = harness.win_path(os.path.join(client, "update.exe")).lower()
-    for pid in os.listdir("/proc"):
-        if not pid.isdigit():
-            continue
-        try:
-            with open(f"/proc/{pid}/cmdline", "rb") as f:
-                cmd = f.read().split(b"\0")[0].decode("utf-8", "replace").lower()
-        except OSError:
-            continue
-        if cmd == exe:
-            os.kill(int(pid), 9)
-            print(f"demo: ended update.exe (pid {pid})")
+    for pid in pids_of_program(harness.win_path(os.path.join(client, "update.exe"))):
+        os.kill(pid, 9)
+        print(f"demo: ended update.exe (pid {pid})")
 
 
 def main():

@@ -12,6 +12,7 @@ import time
 
 from harness import Install, UpdaterRun, slow, win_path, wine_popen
 from download_support import SUCCESS, FaultServer, Site, config, fault_pattern, sleeper_path
+from procutil import pids_of_program
 
 FILES = ["alpha.bin", "beta.dat", "gamma.dll", "delta.cfg"]
 # Fault kinds and how often each is drawn.
@@ -161,19 +162,8 @@ class Soak:
 
     def leftover_process(self):
         """Whether an update.exe of this installation still runs (a second later)."""
-        exe = win_path(self.install.file("update.exe")).lower()
         time.sleep(1)
-        for pid in os.listdir("/proc"):
-            if not pid.isdigit():
-                continue
-            try:
-                with open(f"/proc/{pid}/cmdline", "rb") as f:
-                    first = f.read().split(b"\0")[0].decode("utf-8", "replace").lower()
-            except OSError:
-                continue
-            if first == exe:
-                return True
-        return False
+        return bool(pids_of_program(win_path(self.install.file("update.exe"))))
 
     def report(self):
         faults = ", ".join(f"{k} {v}" for k, v in self.faults.items())
