@@ -1,6 +1,8 @@
 #include "net/HTTPGet_win.h"
 
+#include "framework/DebugSink_win.h"
 #include "framework/Handle_win.h"
+#include "framework/WinError_win.h"
 #include "net/InternetHandle_win.h"
 #include "net/HTTPGet.h"
 
@@ -23,14 +25,14 @@ bool FileExistsA(const std::string& name) {
 unique_handle OpenSharedForReading(const std::string& name) {
     unique_handle f(::CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!f) throw std::runtime_error("cannot open " + name);
+    if (!f) ThrowLastError("CreateFileA", name);
     return f;
 }
 
 int64_t FileSizeOf(const std::string& name) {
     unique_handle f = OpenSharedForReading(name);
     LARGE_INTEGER size{};
-    if (!::GetFileSizeEx(f.get(), &size)) throw std::runtime_error("cannot size " + name);
+    if (!::GetFileSizeEx(f.get(), &size)) ThrowLastError("GetFileSizeEx", name);
     return size.QuadPart;
 }
 
@@ -40,7 +42,7 @@ std::string ReadStampFile(const std::string& name) {
     std::string text(4096, '\0');
     DWORD got = 0;
     if (!::ReadFile(f.get(), text.data(), static_cast<DWORD>(text.size()), &got, nullptr))
-        throw std::runtime_error("cannot read " + name);
+        ThrowLastError("ReadFile", name);
     text.resize(got);
     return text;
 }
@@ -49,31 +51,31 @@ void WriteStampFile(const std::string& name, const std::string& lastModified) {
     ::DeleteFileA(name.c_str());
     unique_handle f(::CreateFileA(name.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
                                   FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!f) throw std::runtime_error("cannot create " + name);
+    if (!f) ThrowLastError("CreateFileA", name);
     const std::string content = ResumeStampContent(lastModified);
     DWORD written = 0;
     if (!::WriteFile(f.get(), content.data(), static_cast<DWORD>(content.size()), &written, nullptr) ||
         written != content.size())
-        throw std::runtime_error("cannot write " + name);
+        ThrowLastError("WriteFile", name);
 }
 
 void SeekAndCut(HANDLE file, int64_t offset) {
     LARGE_INTEGER pos{};
     pos.QuadPart = offset;
     if (!::SetFilePointerEx(file, pos, nullptr, FILE_BEGIN) || !::SetEndOfFile(file))
-        throw std::runtime_error("cannot position the target file");
+        ThrowLastError("SetEndOfFile", "the target file");
 }
 
 unique_handle OpenTarget(const std::string& name, const TTransferPlan& plan) {
     if (plan.Open == TTargetOpen::Create) {
         unique_handle f(::CreateFileA(name.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
                                       FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!f) throw std::runtime_error("cannot create " + name);
+        if (!f) ThrowLastError("CreateFileA", name);
         return f;
     }
     unique_handle f(::CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!f) throw std::runtime_error("cannot open " + name);
+    if (!f) ThrowLastError("CreateFileA", name);
     // Bytes beyond the write position are stale: a transfer from 0 must not leave an old tail.
     SeekAndCut(f.get(), plan.StartOffset);
     return f;
@@ -82,7 +84,7 @@ unique_handle OpenTarget(const std::string& name, const TTransferPlan& plan) {
 void WriteAll(HANDLE file, const char* data, DWORD size) {
     DWORD written = 0;
     if (!::WriteFile(file, data, size, &written, nullptr) || written != size)
-        throw std::runtime_error("cannot write the target file");
+        ThrowLastError("WriteFile", "the target file");
 }
 
 } // namespace
@@ -125,7 +127,9 @@ void THTTPGetThread::Execute() {
         Transfer();
     } catch (...) {
         // A file that cannot be read, opened or written, a bad Content-Length or an error from
-        // a progress handler: the transfer did not deliver the file.
+        // a progress handler: the transfer did not deliver the file. The log shows the failure;
+        // the debug report says why.
+        DebugReportCurrentException(("download of " + URL).c_str());
         result_ = false;
     }
 }
@@ -201,7 +205,8 @@ void THTTPGetThread::Transfer() {
     const bool haveLength = QueryText(request.get(), HTTP_QUERY_CONTENT_LENGTH, 2048, lengthText);
     if (haveLength) {
         int32_t size = 0;
-        if (!ParseContentLength(lengthText, size)) throw std::runtime_error("bad Content-Length");
+        if (!ParseContentLength(lengthText, size))
+            throw std::runtime_error("bad Content-Length: " + lengthText);
         fileSize_ = size;
     }
 
