@@ -3,7 +3,16 @@
 // (GetDC/ReleaseDC, BeginPaint/EndPaint, SelectObject).
 #include <windows.h>
 
+#include <atomic>
 #include <utility>
+
+// How many handles the owners below hold right now (every kind together): a loop that makes and
+// frees windows, pictures or device contexts must leave it where it was. The platform's own
+// counters (GetGuiResources, GetProcessHandleCount) are not kept under Wine.
+inline std::atomic<long> g_liveOwnedHandles{0};
+inline long LiveOwnedHandles() {
+    return g_liveOwnedHandles.load();
+}
 
 // Traits for handles whose "no handle" value is null and whose closer takes the handle.
 template <typename T, auto CloseFn> struct NullHandleTraits {
@@ -26,35 +35,60 @@ public:
     using pointer = typename Traits::type;
 
     unique_any() = default;
-    explicit unique_any(pointer h) : h_(h) {}
+    explicit unique_any(pointer h) : h_(h) {
+        if (Traits::valid(h_)) ++g_liveOwnedHandles;
+    }
     unique_any(const unique_any&) = delete;
     unique_any& operator=(const unique_any&) = delete;
-    unique_any(unique_any&& other) noexcept : h_(other.release()) {}
+    unique_any(unique_any&& other) noexcept {
+        other.Settle();
+        h_ = other.h_;
+        other.h_ = Traits::invalid();
+    }
     unique_any& operator=(unique_any&& other) noexcept {
         if (this != &other) reset(other.release());
         return *this;
     }
     ~unique_any() { reset(); }
 
-    pointer get() const { return h_; }
-    explicit operator bool() const { return Traits::valid(h_); }
+    pointer get() const {
+        Settle();
+        return h_;
+    }
+    explicit operator bool() const { return Traits::valid(get()); }
     pointer release() {
+        Settle();
         pointer h = h_;
+        if (Traits::valid(h)) --g_liveOwnedHandles;
         h_ = Traits::invalid();
         return h;
     }
     void reset(pointer h = Traits::invalid()) {
-        if (Traits::valid(h_)) Traits::close(h_);
+        Settle();
+        if (Traits::valid(h_)) {
+            Traits::close(h_);
+            --g_liveOwnedHandles;
+        }
         h_ = h;
+        if (Traits::valid(h_)) ++g_liveOwnedHandles;
     }
-    // For out-parameters: releases what is held and hands out the slot.
+    // For out-parameters: releases what is held and hands out the slot; whatever the call writes
+    // there is counted at the next use.
     pointer* put() {
         reset();
+        unsettled_ = true;
         return &h_;
     }
 
 private:
+    void Settle() const {
+        if (!unsettled_) return;
+        unsettled_ = false;
+        if (Traits::valid(h_)) ++g_liveOwnedHandles;
+    }
+
     pointer h_ = Traits::invalid();
+    mutable bool unsettled_ = false;
 };
 
 struct FindHandleTraits {
@@ -82,11 +116,13 @@ using unique_hhook = unique_any<NullHandleTraits<HHOOK, ::UnhookWindowsHookEx>>;
 // GetDC/ReleaseDC: remembers the window whose DC it must give back.
 class ScopedGetDC {
 public:
-    explicit ScopedGetDC(HWND wnd) : wnd_(wnd), dc_(::GetDC(wnd)) {}
+    explicit ScopedGetDC(HWND wnd) : wnd_(wnd), dc_(::GetDC(wnd)) {
+        if (dc_) ++g_liveOwnedHandles;
+    }
     ScopedGetDC(const ScopedGetDC&) = delete;
     ScopedGetDC& operator=(const ScopedGetDC&) = delete;
     ~ScopedGetDC() {
-        if (dc_) ::ReleaseDC(wnd_, dc_);
+        if (dc_ && ::ReleaseDC(wnd_, dc_)) --g_liveOwnedHandles;
     }
     HDC get() const { return dc_; }
 
@@ -98,11 +134,13 @@ private:
 // GetWindowDC/ReleaseDC, for painting the non-client area.
 class ScopedGetWindowDC {
 public:
-    explicit ScopedGetWindowDC(HWND wnd) : wnd_(wnd), dc_(::GetWindowDC(wnd)) {}
+    explicit ScopedGetWindowDC(HWND wnd) : wnd_(wnd), dc_(::GetWindowDC(wnd)) {
+        if (dc_) ++g_liveOwnedHandles;
+    }
     ScopedGetWindowDC(const ScopedGetWindowDC&) = delete;
     ScopedGetWindowDC& operator=(const ScopedGetWindowDC&) = delete;
     ~ScopedGetWindowDC() {
-        if (dc_) ::ReleaseDC(wnd_, dc_);
+        if (dc_ && ::ReleaseDC(wnd_, dc_)) --g_liveOwnedHandles;
     }
     HDC get() const { return dc_; }
 

@@ -19,16 +19,6 @@ BITMAPINFO TopDown32(int width, int height) {
     return info;
 }
 
-struct TDcDeleter {
-    void operator()(HDC dc) const { DeleteDC(dc); }
-};
-using TUniqueDC = std::unique_ptr<std::remove_pointer_t<HDC>, TDcDeleter>;
-
-struct TObjectDeleter {
-    void operator()(HGDIOBJ object) const { DeleteObject(object); }
-};
-using TUniqueBitmap = std::unique_ptr<std::remove_pointer_t<HBITMAP>, TObjectDeleter>;
-
 HBITMAP NewSection(int width, int height, std::uint32_t** bits) {
     if (width <= 0 || height <= 0 || width > TBitmap32::MaxDimension || height > TBitmap32::MaxDimension ||
         std::int64_t(width) * height > TBitmap32::MaxPixels)
@@ -59,9 +49,9 @@ void CopyIn(std::uint32_t* bits, int bitsWidth, int bitsHeight, const TBitmap32&
 
 TDibSection::TDibSection(int width, int height) {
     std::uint32_t* bits = nullptr;
-    TUniqueBitmap bitmap(NewSection(width, height, &bits));
+    unique_hbitmap bitmap(NewSection(width, height, &bits));
     if (!bitmap) return;
-    TUniqueDC dc(CreateCompatibleDC(nullptr));
+    unique_hdc dc(CreateCompatibleDC(nullptr));
     if (!dc) return;
     HGDIOBJ previous = SelectObject(dc.get(), bitmap.get());
     if (!previous || previous == HGDI_ERROR) return;
@@ -69,47 +59,12 @@ TDibSection::TDibSection(int width, int height) {
     height_ = height;
     bits_ = bits;
     previous_ = previous;
-    dc_ = dc.release();
-    bitmap_ = bitmap.release();
+    bitmap_ = std::move(bitmap);
+    dc_ = std::move(dc);
 }
 
 TDibSection::TDibSection(const TBitmap32& image) : TDibSection(image.Width(), image.Height()) {
     if (Valid()) CopyFrom(image);
-}
-
-TDibSection::~TDibSection() {
-    Release();
-}
-
-TDibSection::TDibSection(TDibSection&& other) noexcept
-    : width_(std::exchange(other.width_, 0)), height_(std::exchange(other.height_, 0)),
-      dc_(std::exchange(other.dc_, nullptr)), bitmap_(std::exchange(other.bitmap_, nullptr)),
-      previous_(std::exchange(other.previous_, nullptr)), bits_(std::exchange(other.bits_, nullptr)) {}
-
-TDibSection& TDibSection::operator=(TDibSection&& other) noexcept {
-    if (this != &other) {
-        Release();
-        width_ = std::exchange(other.width_, 0);
-        height_ = std::exchange(other.height_, 0);
-        dc_ = std::exchange(other.dc_, nullptr);
-        bitmap_ = std::exchange(other.bitmap_, nullptr);
-        previous_ = std::exchange(other.previous_, nullptr);
-        bits_ = std::exchange(other.bits_, nullptr);
-    }
-    return *this;
-}
-
-void TDibSection::Release() {
-    if (dc_) {
-        SelectObject(dc_, previous_);
-        DeleteDC(dc_);
-    }
-    if (bitmap_) DeleteObject(bitmap_);
-    dc_ = nullptr;
-    bitmap_ = nullptr;
-    previous_ = nullptr;
-    bits_ = nullptr;
-    width_ = height_ = 0;
 }
 
 void TDibSection::CopyFrom(const TBitmap32& image) {
@@ -158,7 +113,7 @@ bool BitmapFromHBITMAP(HBITMAP handle, TBitmap32& image) {
     if (!result.Empty()) {
         std::vector<std::uint32_t> bits(std::size_t(width) * std::size_t(height));
         BITMAPINFO request = TopDown32(width, height);
-        TUniqueDC dc(CreateCompatibleDC(nullptr));
+        unique_hdc dc(CreateCompatibleDC(nullptr));
         if (!dc ||
             GetDIBits(dc.get(), handle, 0, UINT(height), bits.data(), &request, DIB_RGB_COLORS) != height)
             return false;

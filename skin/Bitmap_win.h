@@ -5,7 +5,9 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <utility>
 
+#include "framework/Handle_win.h"
 #include "skin/Bitmap.h"
 
 // A 32-bit top-down DIB section selected into its own memory DC; both go when the object goes.
@@ -15,17 +17,29 @@ public:
     // Valid() tells whether the platform gave us the section (it refuses sizes below 1 x 1).
     TDibSection(int width, int height);
     explicit TDibSection(const TBitmap32& image);
-    ~TDibSection();
+    ~TDibSection() { Deselect(); }
     TDibSection(const TDibSection&) = delete;
     TDibSection& operator=(const TDibSection&) = delete;
-    TDibSection(TDibSection&& other) noexcept;
-    TDibSection& operator=(TDibSection&& other) noexcept;
+    TDibSection(TDibSection&& other) noexcept = default;
+    TDibSection& operator=(TDibSection&& other) noexcept {
+        if (this != &other) {
+            Deselect();
+            dc_.reset(); // the DC goes before the bitmap it held
+            bitmap_ = std::move(other.bitmap_);
+            dc_ = std::move(other.dc_);
+            previous_ = std::exchange(other.previous_, nullptr);
+            bits_ = std::exchange(other.bits_, nullptr);
+            width_ = std::exchange(other.width_, 0);
+            height_ = std::exchange(other.height_, 0);
+        }
+        return *this;
+    }
 
-    bool Valid() const { return dc_ != nullptr; }
+    bool Valid() const { return static_cast<bool>(dc_); }
     int Width() const { return width_; }
     int Height() const { return height_; }
-    HDC DC() const { return dc_; }
-    HBITMAP Handle() const { return bitmap_; }
+    HDC DC() const { return dc_.get(); }
+    HBITMAP Handle() const { return bitmap_.get(); }
     // Platform layout: 0x00RRGGBB as a 32-bit value; GdiFlush() before reading after GDI drawing.
     std::uint32_t* Bits() const { return bits_; }
 
@@ -35,12 +49,16 @@ public:
     TBitmap32 ToBitmap() const;
 
 private:
-    void Release();
-
+    // The DC gives its original bitmap back before either goes (a selected bitmap cannot be deleted).
+    void Deselect() {
+        if (dc_ && previous_) ::SelectObject(dc_.get(), previous_);
+        previous_ = nullptr;
+    }
     int width_ = 0;
     int height_ = 0;
-    HDC dc_ = nullptr;
-    HBITMAP bitmap_ = nullptr;
+    // Declared before the DC: the DC goes first, then the bitmap it no longer holds.
+    unique_hbitmap bitmap_;
+    unique_hdc dc_;
     HGDIOBJ previous_ = nullptr;
     std::uint32_t* bits_ = nullptr;
 };

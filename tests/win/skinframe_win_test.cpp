@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -280,6 +281,35 @@ TEST_F(SkinnedFrame, PopupMenusGetTheSkinsBorderAndBackground) {
     // Closed: the skinned menu is gone and the menu kind is back to an ordinary popup.
     EXPECT_EQ(Win32SkinManager()->SkinnedMenuCount(), 0u);
     EXPECT_EQ(Win32SkinManager()->MenuOpenKind(), mkPopup);
+}
+
+TEST_F(SkinnedFrame, FiveHundredSkinsAndUnskinsLeaveNoHandleBehind) {
+    TForm* form = MakeForm(L"TCycled", WS_SYSMENU | WS_MINIMIZEBOX);
+    TSkinData* skin = SkinFor(form);
+    HWND wnd = form->Handle();
+    form->Show();
+    ASSERT_TRUE(PumpUntil([&] { return Running(wnd); }, 10000));
+    TSkinManage* manager = Win32SkinManager();
+    auto request = [&](std::uint32_t code) {
+        manager->SetActionRequester(skin);
+        manager->RequestAction(code, 1);
+        manager->RunPendingAction();
+    };
+    request(saUnskinAll);
+    PumpFor(100);
+    // Every picture, region, brush, font and device context the engine makes passes through the
+    // owners that keep this count.
+    const long before = LiveOwnedHandles();
+    for (int i = 0; i < 500; ++i) {
+        request(saSkinAll);
+        ASSERT_TRUE(PumpUntil([&] { return Running(wnd); }, 5000)) << "cycle " << i;
+        ::SendMessageW(wnd, WM_NCPAINT, 1, 0);
+        ::SendMessageW(wnd, WM_NCMOUSEMOVE, HTCAPTION, ScreenPoint(wnd, {10, 5, 12, 7}));
+        request(saUnskinAll);
+    }
+    PumpFor(100);
+    EXPECT_FALSE(Skinned(wnd));
+    EXPECT_EQ(LiveOwnedHandles(), before);
 }
 
 TEST_F(SkinnedFrame, ACorruptStoredSkinLeavesTheNormalFrame) {
