@@ -60,22 +60,19 @@ LRESULT CALLBACK FrameworkWindowProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM l
     if (!self) return ::DefWindowProcW(wnd, msg, wParam, lParam);
 
     LRESULT result = 0;
-    bool handled = false;
-    try {
-        handled = self->MessageHandler ? self->MessageHandler(msg, wParam, lParam, result)
-                                       : self->WndProc(msg, wParam, lParam, result);
-    } catch (...) {
-        // A failing handler must not take the message loop down; the message gets default handling.
-        DebugReportCurrentException("window message handler");
-        handled = false;
-    }
-    if (!handled) result = self->DefaultHandler(msg, wParam, lParam);
+    if (!self->Dispatch(msg, wParam, lParam, result)) result = self->DefaultHandler(msg, wParam, lParam);
     if (msg == WM_NCDESTROY) self->DetachHandle();
     return result;
 }
 
-LRESULT CALLBACK TWinControl::WindowProcEntry(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    return FrameworkWindowProc(wnd, msg, wParam, lParam);
+bool TWinControl::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    try {
+        return MessageHandler ? MessageHandler(msg, wParam, lParam, result) : WndProc(msg, wParam, lParam, result);
+    } catch (...) {
+        // A failing handler must not take the message loop down; the message gets default handling.
+        DebugReportCurrentException("window message handler");
+        return false;
+    }
 }
 
 TWinControl::TWinControl(TComponent* owner) : TComponent(owner) {}
@@ -122,8 +119,13 @@ void TWinControl::CreateWnd() {
     if (!wnd) return;
     if (!params.ownClass) {
         AttachHandle(wnd);
-        previousProc_ = reinterpret_cast<WNDPROC>(::SetWindowLongPtrW(
-            wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TWinControl::WindowProcEntry)));
+        subclass_.Install(wnd, [this](UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+            const bool handled = Dispatch(msg, wParam, lParam, result);
+            if (msg != WM_NCDESTROY) return handled;
+            if (!handled) result = subclass_.CallPrevious(msg, wParam, lParam);
+            DetachHandle();
+            return true;
+        });
     }
     HFONT font = font_;
     for (TWinControl* p = parent_; !font && p; p = p->parent_)
@@ -142,15 +144,12 @@ void TWinControl::DetachHandle() {
     handle_ = nullptr;
     if (!wnd) return;
     ::RemovePropA(wnd, WindowControlAtom());
-    // Give a system control its own procedure back, unless someone subclassed it after us.
-    if (previousProc_ && ::IsWindow(wnd) &&
-        reinterpret_cast<WNDPROC>(::GetWindowLongPtrW(wnd, GWLP_WNDPROC)) == &TWinControl::WindowProcEntry)
-        ::SetWindowLongPtrW(wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previousProc_));
-    previousProc_ = nullptr;
+    // A system control gets exactly its own procedure chain back.
+    subclass_.Remove();
 }
 
 LRESULT TWinControl::DefaultHandler(UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (previousProc_) return ::CallWindowProcW(previousProc_, handle_, msg, wParam, lParam);
+    if (subclass_.Installed()) return subclass_.CallPrevious(msg, wParam, lParam);
     return ::DefWindowProcW(handle_, msg, wParam, lParam);
 }
 

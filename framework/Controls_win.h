@@ -15,6 +15,7 @@
 
 #include "framework/Component.h"
 #include "framework/Events.h"
+#include "framework/Subclass_win.h"
 
 class TWinControl;
 
@@ -104,7 +105,8 @@ protected:
     void DetachHandle();
 
     HWND handle_ = nullptr;
-    WNDPROC previousProc_ = nullptr;
+    // A system control (a class the framework did not register) is subclassed through this.
+    TWindowSubclass subclass_;
     TWinControl* parent_ = nullptr;
     int controlId_ = 0;
     int left_ = 0, top_ = 0, width_ = 0, height_ = 0;
@@ -119,7 +121,8 @@ protected:
 
 private:
     friend LRESULT CALLBACK FrameworkWindowProc(HWND, UINT, WPARAM, LPARAM);
-    static LRESULT CALLBACK WindowProcEntry(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    // The message handler, or WndProc, with failures reported and the message left unhandled.
+    bool Dispatch(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
 };
 
 LRESULT CALLBACK FrameworkWindowProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam);

@@ -46,12 +46,6 @@ TCoolTrayIcon* FindLiveIcon(UINT id) {
     return it == LiveIcons().end() ? nullptr : it->second;
 }
 
-bool IsLiveIcon(const TCoolTrayIcon* icon) {
-    for (auto& entry : LiveIcons())
-        if (entry.second == icon) return true;
-    return false;
-}
-
 std::unique_ptr<TTrayIconHandler>& SharedHandler() {
     static std::unique_ptr<TTrayIconHandler> handler;
     return handler;
@@ -68,74 +62,6 @@ DWORD CommonControlsVersion() {
     info.cbSize = sizeof(info);
     if (FAILED(getVersion(&info))) return 0;
     return MAKELONG(info.dwMinorVersion, info.dwMajorVersion);
-}
-
-// The owner form's window is subclassed once, whatever number of tray icons hook it; the record
-// lives until the window goes, so a later subclass that chains to us never calls freed memory.
-struct FormHookRecord {
-    WNDPROC saved = nullptr;
-    std::vector<TCoolTrayIcon*> hooks;
-};
-
-std::map<HWND, FormHookRecord>& FormHooks() {
-    static std::map<HWND, FormHookRecord> hooks;
-    return hooks;
-}
-
-LRESULT CALLBACK OwnerFormProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    auto it = FormHooks().find(wnd);
-    if (it == FormHooks().end()) return ::DefWindowProcW(wnd, msg, wParam, lParam);
-    WNDPROC saved = it->second.saved;
-    auto hooks = it->second.hooks; // a hook may remove itself
-    for (TCoolTrayIcon* icon : hooks) {
-        if (!IsLiveIcon(icon)) continue;
-        try {
-            LRESULT result = 0;
-            if (icon->OwnerFormHook(wnd, msg, wParam, lParam, result)) return result;
-        } catch (...) {
-            DebugReportCurrentException("tray icon's form hook");
-        }
-    }
-    LRESULT result = ::CallWindowProcW(saved, wnd, msg, wParam, lParam);
-    if (msg == WM_NCDESTROY) {
-        auto again = FormHooks().find(wnd);
-        if (again != FormHooks().end()) {
-            if (reinterpret_cast<WNDPROC>(::GetWindowLongPtrW(wnd, GWLP_WNDPROC)) == &OwnerFormProc)
-                ::SetWindowLongPtrW(wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(again->second.saved));
-            FormHooks().erase(again);
-        }
-    }
-    return result;
-}
-
-void HookOwnerForm(HWND wnd, TCoolTrayIcon* icon) {
-    if (!wnd) return;
-    auto it = FormHooks().find(wnd);
-    if (it == FormHooks().end()) {
-        FormHookRecord record;
-        record.saved = reinterpret_cast<WNDPROC>(::GetWindowLongPtrW(wnd, GWLP_WNDPROC));
-        if (!record.saved) return;
-        it = FormHooks().emplace(wnd, std::move(record)).first;
-        ::SetWindowLongPtrW(wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&OwnerFormProc));
-    }
-    it->second.hooks.push_back(icon);
-}
-
-void UnhookOwnerForm(HWND wnd, TCoolTrayIcon* icon) {
-    auto it = FormHooks().find(wnd);
-    if (it == FormHooks().end()) return;
-    auto& hooks = it->second.hooks;
-    hooks.erase(std::remove(hooks.begin(), hooks.end(), icon), hooks.end());
-    if (!hooks.empty()) return;
-    // Give the window its procedure back unless someone subclassed it after us; then our
-    // procedure stays in their chain as a plain pass-through until the window goes.
-    if (::IsWindow(wnd) &&
-        reinterpret_cast<WNDPROC>(::GetWindowLongPtrW(wnd, GWLP_WNDPROC)) == &OwnerFormProc) {
-        ::SetWindowLongPtrW(wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(it->second.saved));
-        FormHooks().erase(it);
-    } else if (!::IsWindow(wnd)) {
-        FormHooks().erase(it);
-    }
 }
 
 } // namespace
@@ -204,7 +130,9 @@ TCoolTrayIcon::TCoolTrayIcon(TComponent* owner) : TComponent(owner), TTrayIconLo
     }
     if (auto* control = dynamic_cast<TWinControl*>(owner)) {
         hookedForm_ = control->Handle();
-        HookOwnerForm(hookedForm_, this);
+        formSubclass_.Install(hookedForm_, [this](UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+            return OwnerFormHook(hookedForm_, msg, wParam, lParam, result);
+        });
     }
 }
 
@@ -218,7 +146,7 @@ TCoolTrayIcon::~TCoolTrayIcon() {
         DebugReportCurrentException("removing the tray icon");
     }
     if (hookedApp_ && Application == hookedApp_) Application->UnhookMainWindow(appHookId_);
-    if (hookedForm_) UnhookOwnerForm(hookedForm_, this);
+    formSubclass_.Remove();
     LiveIcons().erase(trayRecord_.uID);
     if (iconList_) iconList_->RemoveFreeNotification(this);
     if (popupMenu_) popupMenu_->RemoveFreeNotification(this);

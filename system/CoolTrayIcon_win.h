@@ -14,6 +14,7 @@
 #include "framework/Component.h"
 #include "framework/Events.h"
 #include "framework/Graphics_win.h"
+#include "framework/Subclass_win.h"
 #include "system/CoolTrayIcon.h"
 
 class TApplication;
@@ -119,4 +120,6 @@ private:
     TApplication* hookedApp_ = nullptr;
     int appHookId_ = 0;
     HWND hookedForm_ = nullptr;
+    // The owner form's messages reach OwnerFormHook through this.
+    TWindowSubclass formSubclass_;
 };
