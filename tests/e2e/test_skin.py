@@ -3,12 +3,13 @@ every frame on screen is the program's own): the skin lab's form with all captio
 from the skin, the Tag 99 form and the dialog asking for the foreground keep their own frames, the
 system message box is skinned; each window's picture is compared with a golden image."""
 
+import json
 import os
 import subprocess
 import time
 import unittest
 
-from harness import PROJECT, E2ETestCase, build_dir, program, screenshot, slow, win_path, wine_popen
+from harness import PROJECT, E2ETestCase, Snapshot, build_dir, program, screenshot, slow, win_path, wine_popen
 
 GOLDEN = os.path.join(PROJECT, "tests", "e2e", "golden")
 DESKTOP = (800, 600)
@@ -30,7 +31,32 @@ def save_crop(png, crop, path):
                    check=True, timeout=60)
 
 
-class SkinLab(E2ETestCase):
+class GoldenPictures:
+    """Pictures of windows compared with the golden ones in tests/e2e/golden/ (a mixin)."""
+
+    def assert_like_golden(self, shot, window, name, client=None):
+        """The window's picture equals the golden one, except inside the caption's text band
+        (x from 30 to the width less 90, y from 4 to 22), where Wine's font rendering may differ
+        between font package versions, and inside `client` (left, top, width, height) when given."""
+        golden = os.path.join(GOLDEN, name)
+        actual = os.path.join(self.work, name)
+        save_crop(shot, window["rect"], actual)
+        if not os.path.isfile(golden):
+            self.fail(f"no golden image {golden}; this run's picture is {actual}")
+        gw, gh, gdata = pixels(golden)
+        w, h, data = pixels(actual)
+        self.assertEqual((w, h), (gw, gh), f"{name}: size differs from the golden image ({actual})")
+        differing = []
+        for y in range(h):
+            for x in range(w):
+                i = (y * w + x) * 3
+                in_client = client and client[0] <= x < client[0] + client[2] and client[1] <= y < client[1] + client[3]
+                if data[i:i + 3] != gdata[i:i + 3] and not (30 <= x < w - 90 and 4 <= y < 22) and not in_client:
+                    differing.append((x, y))
+        self.assertEqual(differing[:10], [], f"{name}: {len(differing)} pixels differ ({actual})")
+
+
+class SkinLab(GoldenPictures, E2ETestCase):
     def run_lab(self):
         report = os.path.join(self.work, "report.txt")
         skin = os.path.join(build_dir(), "update", "rc", "skin.lzh")
@@ -54,26 +80,6 @@ class SkinLab(E2ETestCase):
                                 "rect": (l, t, r - l, b - t), "client": tuple(map(int, client.split(",")))})
         return shot, windows
 
-    def assert_like_golden(self, shot, window, name):
-        """The window's picture equals the golden one, except inside the caption's text band
-        (x from 30 to the width less 90, y from 4 to 22), where Wine's font rendering may differ
-        between font package versions."""
-        golden = os.path.join(GOLDEN, name)
-        actual = os.path.join(self.work, name)
-        save_crop(shot, window["rect"], actual)
-        if not os.path.isfile(golden):
-            self.fail(f"no golden image {golden}; this run's picture is {actual}")
-        gw, gh, gdata = pixels(golden)
-        w, h, data = pixels(actual)
-        self.assertEqual((w, h), (gw, gh), f"{name}: size differs from the golden image ({actual})")
-        differing = []
-        for y in range(h):
-            for x in range(w):
-                i = (y * w + x) * 3
-                if data[i:i + 3] != gdata[i:i + 3] and not (30 <= x < w - 90 and 4 <= y < 22):
-                    differing.append((x, y))
-        self.assertEqual(differing[:10], [], f"{name}: {len(differing)} pixels differ ({actual})")
-
     def test_frames_of_the_lab_windows(self):
         shot, windows = self.run_lab()
         by_class = {}
@@ -91,6 +97,42 @@ class SkinLab(E2ETestCase):
         self.assert_like_golden(shot, main, "skinlab-main.png")
         self.assert_like_golden(shot, dialogs[1], "skinlab-messagebox.png")
         self.assert_like_golden(shot, tagged, "skinlab-tagged.png")
+
+
+class UpdaterFrame(GoldenPictures, E2ETestCase):
+    def test_the_updaters_window_in_its_skin(self):
+        """update.exe without a configuration: it shows its report at once and closes after 3 s.
+        The frame (borders, caption, title) is compared with the golden picture; the client
+        area, whose fonts other tests cover, only for its size."""
+        install = self.make_install()
+        watch = os.path.join(self.work, "watch.jsonl")
+        desktop = f"/desktop=updater,{DESKTOP[0]}x{DESKTOP[1]}"
+        runs = [wine_popen(["explorer", desktop, win_path(install.file("update.exe"))], cwd=install.path),
+                wine_popen(["explorer", desktop, win_path(program("probe")), "watch", "200", win_path(watch),
+                            "--appear", "60000"])]
+        for p in runs:
+            self.addCleanup(lambda p=p: p.poll() is None and p.kill())
+        shown = None
+        deadline = time.monotonic() + slow(60)
+        while shown is None and time.monotonic() < deadline:
+            time.sleep(0.2)
+            try:
+                with open(watch, encoding="utf-8") as f:
+                    looks = [json.loads(line) for line in f if line.strip()]
+            except (FileNotFoundError, ValueError):
+                continue
+            for look in looks:
+                if look.get("visible") and look.get("skinned") == 1 and len(Snapshot(look).log_lines()) == 2:
+                    shown = look
+        self.assertIsNotNone(shown, "the updater's skinned window with its report was never seen")
+        time.sleep(0.3)
+        shot = screenshot(os.path.join(self.work, "updater.png"))
+        left, top, right, bottom = shown["rect"]
+        window = {"rect": (left, top, right - left, bottom - top)}
+        self.assertEqual(shown["client"], [393, 253])
+        self.assert_like_golden(shot, window, "updater-frame.png", client=(shown["client_origin"][0] - left,
+                                                                           shown["client_origin"][1] - top,
+                                                                           393, 253))
 
 
 if __name__ == "__main__":
