@@ -142,6 +142,15 @@ TEST_F(SkinnedFrame, ActivationSkinsOnceKeepsTheClientAndDetachingRestoresTheFra
         WindowPixels(wnd, {b.Left, skinnedSize.cy - b.Bottom, skinnedSize.cx - b.Right, skinnedSize.cy});
     EXPECT_TRUE(shown.SamePixels(expected));
 
+    // A new title is painted in the skin's caption at once (through the form's wrapped handler).
+    const RECT captionBand{b.Left, 0, skinnedSize.cx - b.Right, b.Top};
+    const TBitmap32 oldTitle = WindowPixels(wnd, captionBand);
+    form->SetCaption(L"另一个标题 Another title");
+    const TBitmap32 newTitle = WindowPixels(wnd, captionBand);
+    EXPECT_FALSE(newTitle.SamePixels(oldTitle));
+    EXPECT_EQ(newTitle.Pixel(1, 1), oldTitle.Pixel(1, 1)) << "still the skin's caption, not the system's";
+    form->SetCaption(L"Skinned 窗口");
+
     // Activated again, and the Tag 99 form activated: still one frame.
     tagged->Show();
     form->Show();
