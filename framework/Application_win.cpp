@@ -112,16 +112,6 @@ void TApplication::Terminate() {
     terminated_ = true;
 }
 
-int TApplication::HookMainWindow(TWindowHook hook) {
-    int id = nextHookId_++;
-    hooks_[id] = std::move(hook);
-    return id;
-}
-
-void TApplication::UnhookMainWindow(int id) {
-    hooks_.erase(id);
-}
-
 LRESULT CALLBACK TApplication::AppWindowProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     TApplication* app = nullptr;
     if (msg == WM_NCCREATE) {
@@ -132,12 +122,6 @@ LRESULT CALLBACK TApplication::AppWindowProc(HWND wnd, UINT msg, WPARAM wParam, 
     }
     if (app) {
         try {
-            // Copy: a hook may unhook itself.
-            auto hooks = app->hooks_;
-            for (auto& entry : hooks) {
-                LRESULT result = 0;
-                if (entry.second && entry.second(msg, wParam, lParam, result)) return result;
-            }
             switch (msg) {
             case WM_CLOSE:
                 if (app->mainForm_) app->mainForm_->Close();

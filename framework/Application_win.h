@@ -4,7 +4,6 @@
 #include <windows.h>
 
 #include <functional>
-#include <map>
 #include <string>
 
 #include "framework/Component.h"
@@ -41,11 +40,6 @@ public:
     // when it cannot be queued, and then it never runs.
     bool PostCall(std::function<void()> fn);
 
-    // Hooks see every message of the application window before it is handled; a hook that
-    // returns true has handled it and set the result.
-    using TWindowHook = std::function<bool(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result)>;
-    int HookMainWindow(TWindowHook hook);
-    void UnhookMainWindow(int id);
 
 private:
     static LRESULT CALLBACK AppWindowProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam);
@@ -56,8 +50,6 @@ private:
     std::wstring title_;
     TForm* mainForm_ = nullptr;
     bool terminated_ = false;
-    std::map<int, TWindowHook> hooks_;
-    int nextHookId_ = 1;
 };
 
 extern TApplication* Application;

@@ -101,7 +101,7 @@ def last_snapshot(watch_file):
 def end_updater(client, env):
     """Ends the demo's own update.exe, found by its full path (it runs on the virtual desktop, so
     it is not a child of this script)."""
-    for pid in pids_of_program(harness.win_path(os.path.join(client, "update.exe"))):
+    for pid in pids_of_program(os.path.join(client, "update.exe")):
         os.kill(pid, 9)
         print(f"demo: ended update.exe (pid {pid})")
 

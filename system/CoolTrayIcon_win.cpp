@@ -121,9 +121,8 @@ TCoolTrayIcon::TCoolTrayIcon(TComponent* owner) : TComponent(owner), TTrayIconLo
 
     TaskbarCreatedMessage(); // registered before the first broadcast can arrive
 
-    if (Application) {
-        hookedApp_ = Application;
-        appHookId_ = Application->HookMainWindow([this](UINT msg, WPARAM wParam, LPARAM lParam, LRESULT&) {
+    if (Application && Application->Handle()) {
+        appSubclass_.Install(Application->Handle(), [this](UINT msg, WPARAM wParam, LPARAM lParam, LRESULT&) {
             AppWindowHook(msg, wParam, lParam);
             return false;
         });
@@ -145,7 +144,7 @@ TCoolTrayIcon::~TCoolTrayIcon() {
     } catch (...) {
         DebugReportCurrentException("removing the tray icon");
     }
-    if (hookedApp_ && Application == hookedApp_) Application->UnhookMainWindow(appHookId_);
+    appSubclass_.Remove();
     formSubclass_.Remove();
     LiveIcons().erase(trayRecord_.uID);
     if (iconList_) iconList_->RemoveFreeNotification(this);

@@ -17,7 +17,6 @@
 #include "framework/Subclass_win.h"
 #include "system/CoolTrayIcon.h"
 
-class TApplication;
 class TImageList;
 class TPopupMenu;
 class TCoolTrayIcon;
@@ -117,8 +116,8 @@ private:
     bool iconVisible_ = false;
     bool awaitingMainForm_ = true;
     bool previewInProgress_ = false;
-    TApplication* hookedApp_ = nullptr;
-    int appHookId_ = 0;
+    // The application window's messages reach AppWindowHook through this.
+    TWindowSubclass appSubclass_;
     HWND hookedForm_ = nullptr;
     // The owner form's messages reach OwnerFormHook through this.
     TWindowSubclass formSubclass_;

@@ -15,11 +15,13 @@ def stop_process(process, grace=10):
         process.wait(5)
 
 
-def pids_of_program(windows_path):
-    """The processes whose command starts with this Windows program path (letter case aside):
-    the Wine processes of a program started from that file, however they were started."""
+def pids_of_program(path):
+    """The processes running the program at this (Unix) path under Wine: their command starts with
+    the path itself (started from here) or with its Wine name "Z:\\..." (started by a Windows
+    program or the shell), letter case aside."""
     import os
-    wanted = windows_path.lower()
+    unix = os.path.abspath(path).lower()
+    wanted = {unix, "z:" + unix.replace("/", "\\")}
     found = []
     for pid in os.listdir("/proc"):
         if not pid.isdigit():
@@ -29,6 +31,6 @@ def pids_of_program(windows_path):
                 first = f.read().split(b"\0")[0].decode("utf-8", "replace").lower()
         except OSError:
             continue
-        if first == wanted:
+        if first in wanted:
             found.append(int(pid))
     return found

@@ -10,7 +10,7 @@ import os
 import random
 import time
 
-from harness import Install, UpdaterRun, slow, win_path, wine_popen
+from harness import Install, UpdaterRun, slow, wine_popen
 from download_support import SUCCESS, FaultServer, Site, config, fault_pattern, sleeper_path
 from procutil import pids_of_program
 
@@ -163,7 +163,7 @@ class Soak:
     def leftover_process(self):
         """Whether an update.exe of this installation still runs (a second later)."""
         time.sleep(1)
-        return bool(pids_of_program(win_path(self.install.file("update.exe"))))
+        return bool(pids_of_program(self.install.file("update.exe")))
 
     def report(self):
         faults = ", ".join(f"{k} {v}" for k, v in self.faults.items())
