@@ -52,16 +52,24 @@ class Soak:
         except FileNotFoundError:
             return None
 
+    def new_size(self, name, size):
+        """The updater fetches a file only when its size differs from the installed one: a changed
+        file must not come back at the size of what is installed now (which after failed runs may
+        be older than the last publication)."""
+        installed = self.installed(name)
+        return size + 1 if installed is not None and len(installed) == size else size
+
     def publish(self):
         before = dict(self.release)
         changed = []
         for name in FILES:
             if name not in self.release or self.rng.random() < 0.6:
-                self.release[name] = (self.rng.randrange(1000, 40000), self.rng.randrange(1, 255))
+                size = self.new_size(name, self.rng.randrange(1000, 40000))
+                self.release[name] = (size, self.rng.randrange(1, 255))
                 changed.append(name)
         if not changed:
             name = self.rng.choice(FILES)
-            self.release[name] = (self.release[name][0] + 1, self.rng.randrange(1, 255))
+            self.release[name] = (self.new_size(name, self.release[name][0] + 1), self.rng.randrange(1, 255))
             changed.append(name)
         return before, changed
 
@@ -79,7 +87,7 @@ class Soak:
             entries[target].update(mode=mode, arg=arg)
         if fault == "trickle":
             # 1 KB/s: a small file, so the run ends in seconds, however slowly it comes.
-            size = min(self.release[target][0], 3000)
+            size = self.new_size(target, min(self.release[target][0], 3000))
             self.release[target] = (size, self.release[target][1])
             entries[target]["size"] = size
         with open(self.plan_path + ".tmp", "w") as f:
