@@ -4,7 +4,8 @@
   - the floor: benchwindow (tests/bench), a minimal program that creates one window and shows it;
   - update.exe in a run with nothing to update (every listed file already at its size): the time
     from its process start to the creation of its main window, to the window's showing, and to
-    the process's end.
+    the process's end;
+  - then the same run from cold (every Wine process ended first), timed from the launch of `wine`.
 
 A second program of the benchmark's own (benchwatch) waits for the window in the same Wine
 and reads both times against the start time that Wine records for the window's process. The end
@@ -58,16 +59,27 @@ class Warm:
             self.proc.wait(10)
 
 
-def measure(class_name, args, cwd=None):
-    """(created ms, shown ms, end s, Wine's start after the launch s), times from the process start."""
+def measure(class_name, args, cwd=None, cold=False):
+    """(created ms, shown ms, end s, Wine's start after the launch s), times from the process start.
+    Cold: no Wine process runs before the launch, and the watcher starts with the program (its
+    'created' is then only when it first looked; 'shown' stays right)."""
     env = harness.wine_env()
-    watcher = subprocess.Popen(["wine", bench_program("benchwatch"), class_name, "30000"], env=env,
-                               stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL,
-                               text=True)
-    time.sleep(1.0)  # the watcher is looking before the program starts
+
+    def watch():
+        return subprocess.Popen(["wine", bench_program("benchwatch"), class_name, "60000"], env=env,
+                                stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL,
+                                text=True)
+    if cold:
+        subprocess.run(["wineserver", "-k"], env=env, check=False)
+        subprocess.run(["wineserver", "-w"], env=env, check=False)
+    else:
+        watcher = watch()
+        time.sleep(1.0)  # the watcher is looking before the program starts
     launched = time.time()
     proc = subprocess.Popen(["wine", *args], cwd=cwd, env=env, stdin=subprocess.DEVNULL,
                             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    if cold:
+        watcher = watch()
     out, _ = watcher.communicate(timeout=60)
     proc.wait(120)
     ended = time.time()
@@ -78,10 +90,22 @@ def measure(class_name, args, cwd=None):
     return created, shown, ended - start, start - launched
 
 
+def prepare(root, site, nginx, exe):
+    """A client folder with every listed file already at its size."""
+    install = harness.Install(os.path.join(root, "client"))
+    if exe:
+        shutil.copy2(exe, install.file("update.exe"))
+    install.write_config(config(nginx.url))
+    for name, size in FILES:
+        install.add_file(name.replace("\\", "/"), site.data(name.rsplit("\\", 1)[-1]))
+    return install
+
+
 def main():
     ap = argparse.ArgumentParser()
     ap.add_argument("--runs", type=int, default=3)
     ap.add_argument("--exe", help="another update.exe to measure instead of the build's")
+    ap.add_argument("--cold", type=int, default=3, help="cold starts of the demo set-up to time after the warm runs")
     ap.add_argument("--work", default=os.path.join(harness.build_dir(), "bench-startup"))
     args = ap.parse_args()
 
@@ -96,25 +120,25 @@ def main():
         lines.append(f"{flat}|{size}|{name[:-len(flat)]}")
     nginx = NginxSite(site.path, os.path.join(root, "nginx")).start()
     warm = Warm()
-    floor, upd = [], []
+    floor, upd, cold = [], [], []
     try:
         site.write_lists(lines, [nginx.url])
         harness.ensure_prefix()
         for i in range(args.runs):
             warm.ensure()
             floor.append(measure("BenchWindow", [bench_program("benchwindow")]))
-            install = harness.Install(os.path.join(root, "client"))
-            if args.exe:
-                shutil.copy2(args.exe, install.file("update.exe"))
-            install.write_config(config(nginx.url))
-            for name, size in FILES:
-                install.add_file(name.replace("\\", "/"), site.data(name.rsplit("\\", 1)[-1]))
+            install = prepare(root, site, nginx, args.exe)
             warm.ensure()
             upd.append(measure(harness.FORM_CLASS, [install.file("update.exe")], cwd=install.path))
             got = [r.name for r in nginx.requests() if r.name.endswith(".dat")]
             if got:
                 raise RuntimeError(f"the run fetched files that were current: {got}")
             print(f"run {i + 1}/{args.runs}: floor {floor[-1]}, update.exe {upd[-1]}", file=sys.stderr, flush=True)
+        warm.stop()
+        for i in range(args.cold):
+            install = prepare(root, site, nginx, args.exe)
+            cold.append(measure(harness.FORM_CLASS, [install.file("update.exe")], cwd=install.path, cold=True))
+            print(f"cold {i + 1}/{args.cold}: {cold[-1]}", file=sys.stderr, flush=True)
     finally:
         warm.stop()
         nginx.stop()
@@ -131,6 +155,10 @@ def main():
     print(f"update.exe: created {med(upd, 0) - med(floor, 0):+.0f} ms against the floor (limit +50 ms); "
           f"shown {med(upd, 1) - med(upd, 0):.0f} ms after its creation (limit 1500 + 100 ms); "
           f"end {med(upd, 2):.2f} s against its own timers and pauses {OWN_TIMERS:.1f} s (limit + 1 s)")
+    if cold:
+        print(f"Cold start (no Wine process running before), median of {len(cold)}: the window shown "
+              f"{med(cold, 3) + med(cold, 1) / 1000:.2f} s after the launch, of which Wine's start-up "
+              f"{med(cold, 3):.2f} s; the run ended {med(cold, 3) + med(cold, 2):.2f} s after the launch")
     return 0
 
 
