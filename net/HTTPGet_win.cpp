@@ -1,6 +1,7 @@
 #include "net/HTTPGet_win.h"
 
 #include "framework/DebugSink_win.h"
+#include "framework/Files_win.h"
 #include "framework/Handle_win.h"
 #include "framework/WinError_win.h"
 #include "net/InternetHandle_win.h"
@@ -16,11 +17,6 @@ namespace {
 
 constexpr DWORD kReadPiece = 1025;
 const char kFormContentType[] = "Content-Type: application/x-www-form-urlencoded";
-
-bool FileExistsA(const std::string& name) {
-    DWORD attr = ::GetFileAttributesA(name.c_str());
-    return attr != INVALID_FILE_ATTRIBUTES && !(attr & FILE_ATTRIBUTE_DIRECTORY);
-}
 
 unique_handle OpenSharedForReading(const std::string& name) {
     unique_handle f(::CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
