@@ -3,6 +3,7 @@
 #include "framework/DebugSink_win.h"
 #include "framework/Files_win.h"
 #include "framework/Handle_win.h"
+#include "framework/MessageWait_win.h"
 #include "framework/WinError_win.h"
 #include "net/InternetHandle_win.h"
 #include "net/HTTPGet.h"
@@ -331,22 +332,5 @@ void THTTPGet::TransferFinished(THTTPGetThread* worker) {
 
 void THTTPGet::WaitForWorker() {
     std::shared_ptr<bool> alive = alive_;
-    bool quit = false;
-    WPARAM quitCode = 0;
-    while (*alive && worker_) {
-        MSG msg;
-        while (*alive && worker_ && ::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (msg.message == WM_QUIT) {
-                // Keep it for the caller's own loop once the transfer has ended.
-                quit = true;
-                quitCode = msg.wParam;
-                continue;
-            }
-            ::TranslateMessage(&msg);
-            ::DispatchMessageW(&msg);
-        }
-        if (!*alive || !worker_) break;
-        ::MsgWaitForMultipleObjectsEx(0, nullptr, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
-    }
-    if (quit) ::PostQuitMessage(static_cast<int>(quitCode));
+    WaitPumpingMessages(nullptr, [&] { return !*alive || !worker_; });
 }
