@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "framework/DebugSink_win.h"
+#include "framework/MessageWait_win.h"
 #include "framework/SrwLock_win.h"
 
 namespace {
@@ -231,27 +232,6 @@ void TThread::WaitFor() {
         ::WaitForSingleObject(h, INFINITE);
         return;
     }
-    HWND wnd = CurrentSyncWindow();
-    // Serve only the hidden window's own messages: everything else waits for the caller's own
-    // loop. A filtered peek can still hand out WM_QUIT (Wine does); put it back afterwards.
-    bool quit = false;
-    WPARAM quitCode = 0;
-    auto serve = [&] {
-        MSG msg;
-        while (::PeekMessageW(&msg, wnd, kSyncMessage, kCloseMessage, PM_REMOVE)) {
-            if (msg.message == WM_QUIT) {
-                quit = true;
-                quitCode = msg.wParam;
-                continue;
-            }
-            ::DispatchMessageW(&msg);
-        }
-    };
-    for (;;) {
-        serve();
-        DWORD r = ::MsgWaitForMultipleObjects(1, &h, FALSE, INFINITE, QS_POSTMESSAGE | QS_SENDMESSAGE);
-        if (r == WAIT_OBJECT_0 || r == WAIT_FAILED) break;
-    }
-    serve();
-    if (quit) ::PostQuitMessage(static_cast<int>(quitCode));
+    // Serve only the hidden window's own messages: everything else waits for the caller's own loop.
+    WaitPumpingMessages(h, nullptr, CurrentSyncWindow(), kSyncMessage, kCloseMessage);
 }

@@ -1,7 +1,9 @@
 #include "net/HTTPGet_win.h"
 
 #include "framework/DebugSink_win.h"
+#include "framework/Files_win.h"
 #include "framework/Handle_win.h"
+#include "framework/MessageWait_win.h"
 #include "framework/WinError_win.h"
 #include "net/InternetHandle_win.h"
 #include "net/HTTPGet.h"
@@ -16,11 +18,6 @@ namespace {
 
 constexpr DWORD kReadPiece = 1025;
 const char kFormContentType[] = "Content-Type: application/x-www-form-urlencoded";
-
-bool FileExistsA(const std::string& name) {
-    DWORD attr = ::GetFileAttributesA(name.c_str());
-    return attr != INVALID_FILE_ATTRIBUTES && !(attr & FILE_ATTRIBUTE_DIRECTORY);
-}
 
 unique_handle OpenSharedForReading(const std::string& name) {
     unique_handle f(::CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
@@ -335,22 +332,5 @@ void THTTPGet::TransferFinished(THTTPGetThread* worker) {
 
 void THTTPGet::WaitForWorker() {
     std::shared_ptr<bool> alive = alive_;
-    bool quit = false;
-    WPARAM quitCode = 0;
-    while (*alive && worker_) {
-        MSG msg;
-        while (*alive && worker_ && ::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (msg.message == WM_QUIT) {
-                // Keep it for the caller's own loop once the transfer has ended.
-                quit = true;
-                quitCode = msg.wParam;
-                continue;
-            }
-            ::TranslateMessage(&msg);
-            ::DispatchMessageW(&msg);
-        }
-        if (!*alive || !worker_) break;
-        ::MsgWaitForMultipleObjectsEx(0, nullptr, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
-    }
-    if (quit) ::PostQuitMessage(static_cast<int>(quitCode));
+    WaitPumpingMessages(nullptr, [&] { return !*alive || !worker_; });
 }

@@ -2,10 +2,12 @@
 
 #include "framework/ByteOrder.h"
 #include "framework/FileBytes.h"
+#include "skin/BmpHeader.h"
 
 #include <algorithm>
 #include <cstring>
 #include <iterator>
+#include <utility>
 
 TRect TRect::Intersect(const TRect& other) const {
     TRect r{std::max(Left, other.Left), std::max(Top, other.Top), std::min(Right, other.Right),
@@ -94,139 +96,89 @@ bool Fail(std::string* error, const char* why) {
     return false;
 }
 
-constexpr int BI_RGB_ = 0, BI_BITFIELDS_ = 3, BI_ALPHABITFIELDS_ = 6;
+std::vector<std::uint32_t> ReadPalette(const std::uint8_t* file, const TBmpHeader& h) {
+    if (h.bits > 8) return {};
+    // Indices past the stored entries are black.
+    std::vector<std::uint32_t> palette(std::size_t(1) << h.bits, 0u);
+    for (std::uint32_t i = 0; i < h.paletteCount; ++i) {
+        const std::uint8_t* e = file + h.paletteOffset + i * h.paletteEntrySize;
+        palette[i] = RGBColour(e[2], e[1], e[0]);
+    }
+    return palette;
+}
+
+// Turns one stored row into colours.
+class TRowDecoder {
+public:
+    TRowDecoder(const TBmpHeader& h, std::vector<std::uint32_t> palette)
+        : bits_(h.bits), bitFields_(h.bitFields), palette_(std::move(palette)), red_(h.masks[0]),
+          green_(h.masks[1]), blue_(h.masks[2]) {}
+
+    void Decode(const std::uint8_t* src, std::uint32_t* dst, int width) const {
+        for (int x = 0; x < width; ++x)
+            dst[x] = Pixel(src, x);
+    }
+
+private:
+    std::uint32_t Pixel(const std::uint8_t* src, int x) const {
+        switch (bits_) {
+        case 1:
+            return palette_[(src[x >> 3] >> (7 - (x & 7))) & 1u];
+        case 4:
+            return palette_[(src[x >> 1] >> ((x & 1) ? 0 : 4)) & 0xFu];
+        case 8:
+            return palette_[src[x]];
+        case 16:
+            return Masked(ReadLe16(src + 2 * x));
+        case 24:
+            return RGBColour(src[3 * x + 2], src[3 * x + 1], src[3 * x]);
+        default:
+            return bitFields_ ? Masked(ReadLe32(src + 4 * x))
+                              : RGBColour(src[4 * x + 2], src[4 * x + 1], src[4 * x]);
+        }
+    }
+    std::uint32_t Masked(std::uint32_t v) const {
+        return RGBColour(red_.Get(v), green_.Get(v), blue_.Get(v));
+    }
+
+    int bits_;
+    bool bitFields_;
+    std::vector<std::uint32_t> palette_;
+    TMaskChannel red_, green_, blue_;
+};
+
+TPixelFormat FormatOfDepth(int bits) {
+    switch (bits) {
+    case 1:
+        return TPixelFormat::pf1bit;
+    case 4:
+        return TPixelFormat::pf4bit;
+    case 8:
+        return TPixelFormat::pf8bit;
+    case 16:
+        return TPixelFormat::pf16bit;
+    case 24:
+        return TPixelFormat::pf24bit;
+    default:
+        return TPixelFormat::pf32bit;
+    }
+}
 
 } // namespace
 
 bool TBitmap32::LoadFromBytes(const void* data, std::size_t size, std::string* error) {
-    const auto* b = static_cast<const std::uint8_t*>(data);
-    if (size < 14 + 12 || b[0] != 'B' || b[1] != 'M') return Fail(error, "not a BMP file");
-    const std::uint32_t headerSize = ReadLe32(b + 14);
-    const bool core = headerSize == 12;
-    if (!core && (headerSize < 40 || headerSize > 1024)) return Fail(error, "unknown BMP header");
-    if (14 + std::uint64_t(headerSize) > size) return Fail(error, "truncated BMP header");
-
-    std::int64_t width, height;
-    int bits, compression = BI_RGB_;
-    std::uint32_t coloursUsed = 0;
-    if (core) {
-        width = ReadLe16(b + 18);
-        height = ReadLe16(b + 20);
-        bits = int(ReadLe16(b + 24));
-    } else {
-        width = std::int32_t(ReadLe32(b + 18));
-        height = std::int32_t(ReadLe32(b + 22));
-        bits = int(ReadLe16(b + 28));
-        compression = int(ReadLe32(b + 30));
-        coloursUsed = ReadLe32(b + 46);
-    }
-    const bool topDown = height < 0;
-    if (topDown) height = -height;
-    if (width <= 0 || height <= 0) return Fail(error, "BMP has no pixels");
-    if (width > MaxDimension || height > MaxDimension || width * height > MaxPixels)
-        return Fail(error, "BMP too large");
-    if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32)
-        return Fail(error, "unsupported BMP bit depth");
-    const bool fields = compression == BI_BITFIELDS_ || compression == BI_ALPHABITFIELDS_;
-    if (compression != BI_RGB_ && !(fields && (bits == 16 || bits == 32)))
-        return Fail(error, "unsupported BMP compression");
-    if (topDown && core) return Fail(error, "bad BMP height");
-
-    std::size_t pos = 14 + headerSize;
-    // Masks follow a plain info header; larger headers hold them at the same place.
-    std::uint32_t masks[3] = {0x7C00, 0x03E0, 0x001F};
-    if (bits == 32) {
-        masks[0] = 0xFF0000;
-        masks[1] = 0x00FF00;
-        masks[2] = 0x0000FF;
-    }
-    if (fields) {
-        const std::size_t count = compression == BI_ALPHABITFIELDS_ ? 4 : 3;
-        if (headerSize == 40) {
-            if (pos + 4 * count > size) return Fail(error, "truncated BMP masks");
-            pos += 4 * count;
-        }
-        for (int i = 0; i < 3; ++i)
-            masks[i] = ReadLe32(b + 14 + 40 + 4 * i);
-    }
-
-    std::vector<std::uint32_t> palette;
-    if (bits <= 8) {
-        const std::uint32_t maxColours = 1u << bits;
-        const std::uint32_t count = coloursUsed == 0 ? maxColours : std::min(coloursUsed, maxColours);
-        const std::size_t entry = core ? 3 : 4;
-        if (pos + std::uint64_t(count) * entry > size) return Fail(error, "truncated BMP palette");
-        palette.resize(maxColours, 0u);
-        for (std::uint32_t i = 0; i < count; ++i) {
-            const std::uint8_t* e = b + pos + i * entry;
-            palette[i] = RGBColour(e[2], e[1], e[0]);
-        }
-        pos += count * entry;
-    }
-
-    const std::uint64_t stride = ((std::uint64_t(width) * std::uint64_t(bits) + 31) / 32) * 4;
-    std::uint64_t offset = ReadLe32(b + 10);
-    // Some writers leave the offset at 0; the pixels then follow the palette.
-    if (offset == 0) offset = pos;
-    if (offset > size || stride * std::uint64_t(height) > size - offset)
-        return Fail(error, "truncated BMP pixels");
+    const auto* file = static_cast<const std::uint8_t*>(data);
+    TBmpHeader h;
+    const TBmpFault fault = ReadBmpHeader(file, size, h);
+    if (fault != TBmpFault::None) return Fail(error, BmpFaultText(fault));
 
     TBitmap32 image;
-    if (!image.SetSize(int(width), int(height))) return Fail(error, "BMP too large");
-    const TMaskChannel red(masks[0]), green(masks[1]), blue(masks[2]);
-    for (int row = 0; row < image.height_; ++row) {
-        const std::uint8_t* src = b + offset + stride * std::uint64_t(row);
-        std::uint32_t* dst = image.ScanLine(topDown ? row : image.height_ - 1 - row);
-        for (int x = 0; x < image.width_; ++x) {
-            std::uint32_t p;
-            switch (bits) {
-            case 1:
-                p = palette[(src[x >> 3] >> (7 - (x & 7))) & 1u];
-                break;
-            case 4:
-                p = palette[(src[x >> 1] >> ((x & 1) ? 0 : 4)) & 0xFu];
-                break;
-            case 8:
-                p = palette[src[x]];
-                break;
-            case 16: {
-                const std::uint32_t v = ReadLe16(src + 2 * x);
-                p = RGBColour(red.Get(v), green.Get(v), blue.Get(v));
-                break;
-            }
-            case 24:
-                p = RGBColour(src[3 * x + 2], src[3 * x + 1], src[3 * x]);
-                break;
-            default: {
-                const std::uint32_t v = ReadLe32(src + 4 * x);
-                p = fields ? RGBColour(red.Get(v), green.Get(v), blue.Get(v))
-                           : RGBColour(src[4 * x + 2], src[4 * x + 1], src[4 * x]);
-                break;
-            }
-            }
-            dst[x] = p;
-        }
-    }
-    switch (bits) {
-    case 1:
-        image.format_ = TPixelFormat::pf1bit;
-        break;
-    case 4:
-        image.format_ = TPixelFormat::pf4bit;
-        break;
-    case 8:
-        image.format_ = TPixelFormat::pf8bit;
-        break;
-    case 16:
-        image.format_ = TPixelFormat::pf16bit;
-        break;
-    case 24:
-        image.format_ = TPixelFormat::pf24bit;
-        break;
-    default:
-        image.format_ = TPixelFormat::pf32bit;
-        break;
-    }
+    if (!image.SetSize(int(h.width), int(h.height))) return Fail(error, BmpFaultText(TBmpFault::TooLarge));
+    const TRowDecoder decoder(h, ReadPalette(file, h));
+    for (int row = 0; row < image.height_; ++row)
+        decoder.Decode(file + h.pixelOffset + h.stride * std::size_t(row),
+                       image.ScanLine(h.topDown ? row : image.height_ - 1 - row), image.width_);
+    image.format_ = FormatOfDepth(h.bits);
     *this = std::move(image);
     return true;
 }

@@ -108,7 +108,8 @@ public:
 
     // BMP: 1, 4, 8 bits paletted, 16 bits (5-5-5 or bit fields), 24 bits, 32 bits (plain or bit
     // fields); bottom-up or top-down; core, info, v4 and v5 headers. Run-length compressed files are
-    // refused. On failure the image is unchanged, false is returned and `error` (when given) says why.
+    // refused; the header rules are ReadBmpHeader's (BmpHeader.h). On failure the image is
+    // unchanged, false is returned and `error` (when given) says why.
     bool LoadFromBytes(const void* data, std::size_t size, std::string* error = nullptr);
     bool LoadFromBytes(const std::string& data, std::string* error = nullptr) {
         return LoadFromBytes(data.data(), data.size(), error);

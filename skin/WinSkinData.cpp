@@ -1,5 +1,6 @@
 #include "skin/WinSkinData.h"
 
+#include "framework/AsciiText.h"
 #include "framework/ByteOrder.h"
 #include "framework/FileBytes.h"
 
@@ -74,25 +75,6 @@ TSkinPlatform& SkinPlatform() {
 
 namespace {
 
-std::string Trim(const std::string& s) {
-    size_t b = 0, e = s.size();
-    while (b < e && static_cast<unsigned char>(s[b]) <= 0x20)
-        ++b;
-    while (e > b && static_cast<unsigned char>(s[e - 1]) <= 0x20)
-        --e;
-    return s.substr(b, e - b);
-}
-
-std::string Upper(std::string s) {
-    for (char& c : s)
-        if (c >= 'a' && c <= 'z') c = char(c - 'a' + 'A');
-    return s;
-}
-
-bool SameText(const std::string& a, const std::string& b) {
-    return Upper(a) == Upper(b);
-}
-
 bool StartsWith(const std::string& s, const std::string& prefix) {
     return s.compare(0, prefix.size(), prefix) == 0;
 }
@@ -152,7 +134,7 @@ std::array<TColor, kSkinColourCount> DefaultColours() {
 } // namespace
 
 TColor ParseColourText(const std::string& text) {
-    const std::string s = Trim(text);
+    const std::string s = TrimAscii(text);
     int components[3] = {0, 0, 0};
     int stored = 0;
     std::string run;
@@ -685,7 +667,7 @@ void TSkinData::ReadColours(const TQuickIni& ini, const std::vector<std::string>
         SkinColours[size_t(k.slot)] = text.empty() ? fallback : ParseColourText(text);
     }
     for (const std::string& section : sections) {
-        const std::string upper = Upper(section);
+        const std::string upper = UpperAscii(section);
         if (StartsWith(upper, "COLOUR") && upper != "COLOURS")
             ExtraColours.push_back(ReadColourText(ini, section, "color", SysColourRef(8)));
     }
@@ -696,7 +678,7 @@ void TSkinData::ReadColours(const TQuickIni& ini, const std::vector<std::string>
 void TSkinData::ReadCaptionButtons(const TQuickIni& ini, const std::vector<std::string>& sections) {
     std::vector<std::string> kept;
     for (const std::string& section : sections) {
-        const std::string upper = Upper(section);
+        const std::string upper = UpperAscii(section);
         if (!StartsWith(upper, "BUTTON") || upper == "BUTTON" || upper == "BUTTONS" ||
             upper == "BUTTON.RADIO" || upper == "BUTTON.CHECKBOX")
             continue;
@@ -708,7 +690,7 @@ void TSkinData::ReadCaptionButtons(const TQuickIni& ini, const std::vector<std::
     bool remembered = false;
     std::int32_t rememberedX = 0, rememberedY = 0;
     for (const std::string& section : kept) {
-        auto b = std::make_unique<TDataSkinSysButton>(Upper(section));
+        auto b = std::make_unique<TDataSkinSysButton>(UpperAscii(section));
         ResetObject(*b, SkinColours[scButtonText]);
         b->Action = ini.ReadInteger(section, "Action", 0);
         b->Align = ini.ReadInteger(section, "Align", 0);
@@ -1066,10 +1048,10 @@ std::vector<const TDataSkinObject*> TSkinData::Elements() const {
 }
 
 const TDataSkinObject* TSkinData::FindElement(const std::string& section) const {
-    if (SameText(section, "menuBar")) return MenuBar.get();
+    if (SameTextAscii(section, "menuBar")) return MenuBar.get();
     for (const TDataSkinObject* e : TableElements())
-        if (SameText(e->Name, section)) return e;
+        if (SameTextAscii(e->Name, section)) return e;
     for (const TDataSkinObject* e : {ComboxArrow.get(), Toolbar.get()})
-        if (e && SameText(e->Name, section)) return e;
+        if (e && SameTextAscii(e->Name, section)) return e;
     return nullptr;
 }

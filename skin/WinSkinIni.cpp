@@ -7,20 +7,6 @@
 
 namespace {
 
-bool IsBlank(char c) {
-    return static_cast<unsigned char>(c) <= 0x20;
-}
-
-std::string Trim(const std::string& text) {
-    size_t begin = 0;
-    size_t end = text.size();
-    while (begin < end && IsBlank(text[begin]))
-        ++begin;
-    while (end > begin && IsBlank(text[end - 1]))
-        --end;
-    return text.substr(begin, end - begin);
-}
-
 bool IsSectionLine(const std::string& trimmed) {
     return trimmed.size() >= 2 && trimmed.front() == '[' && trimmed.back() == ']';
 }
@@ -50,7 +36,7 @@ void TQuickIni::LoadFromText(const std::string& source) {
         size_t start = i;
         while (i < n && source[i] != '\r' && source[i] != '\n')
             ++i;
-        std::string line = Trim(source.substr(start, i - start));
+        std::string line = TrimAscii(source.substr(start, i - start));
         if (i < n && source[i] == '\r') ++i;
         if (i < n && source[i] == '\n') ++i;
         if (line.empty() || line.front() == ';') continue;
@@ -78,9 +64,9 @@ std::string TQuickIni::ReadString(const std::string& section, const std::string&
         if (IsSectionLine(line)) break;
         const size_t eq = line.find('=');
         const std::string lineKey =
-            eq == std::string::npos ? std::string() : LowerAscii(Trim(line.substr(0, eq)));
+            eq == std::string::npos ? std::string() : LowerAscii(TrimAscii(line.substr(0, eq)));
         if (lineKey != wanted) continue;
-        const std::string value = eq == std::string::npos ? std::string() : Trim(line.substr(eq + 1));
+        const std::string value = eq == std::string::npos ? std::string() : TrimAscii(line.substr(eq + 1));
         return value.empty() ? defaultValue : value;
     }
     return defaultValue;
@@ -132,7 +118,7 @@ void TQuickIni::ReadSections(std::vector<std::string>* strings) const {
     if (strings == nullptr) throw std::invalid_argument("The parameter Strings is unassigned!");
     strings->clear();
     for (const auto& entry : sections_)
-        strings->push_back(Trim(entry.first.substr(1, entry.first.size() - 2)));
+        strings->push_back(TrimAscii(entry.first.substr(1, entry.first.size() - 2)));
 }
 
 void TQuickIni::ReadSections(TStringList* strings) const {

@@ -10,6 +10,27 @@
 #include "framework/Component.h"
 #include "framework/Events.h"
 
+// The system side of every timer: the shared handler, which sets and kills the system timers and
+// hands each tick to DispatchTimerTick. The Win32 layer installs one built on a hidden window
+// (UsePlatformTimers in SimpleTimer_win.h); tests install a virtual clock.
+class TTimerPlatform {
+public:
+    virtual ~TTimerPlatform() = default;
+    virtual void AcquireHandler() = 0;
+    virtual void ReleaseHandler() = 0;
+    // Starts (or restarts) the period of this timer from now; false when the system refuses.
+    virtual bool StartTimer(std::uintptr_t timerId, std::uint32_t intervalMs) = 0;
+    virtual bool StopTimer(std::uintptr_t timerId) = 0;
+};
+
+// Installs `platform` (not owned; null restores the built-in one, whose timers never start) and
+// returns the previous one. A timer keeps the platform it was made with.
+TTimerPlatform* SetTimerPlatform(TTimerPlatform* platform);
+TTimerPlatform& TimerPlatform();
+
+// Hands a system tick to the live timer with this id; ids of timers already gone are ignored.
+void DispatchTimerTick(std::uintptr_t timerId);
+
 class TSimpleTimer : public TObject {
 public:
     TSimpleTimer();
@@ -34,29 +55,9 @@ public:
     void Tick();
 
 private:
+    TTimerPlatform& platform_;
     std::uintptr_t timerId_;
     bool running_ = false;
     std::uint32_t intervalMs_ = 1000;
     TNotifyEvent onTick_;
 };
-
-// The system side. Windows: SimpleTimer_win.cpp (hidden window, SetTimer/KillTimer). Elsewhere a
-// manual clock below stands in for it, so code built on the timer can be tested with virtual time.
-void AcquireTimerWindow();
-void ReleaseTimerWindow();
-bool SystemSetTimer(std::uintptr_t timerId, std::uint32_t intervalMs);
-bool SystemKillTimer(std::uintptr_t timerId);
-// Hands a system tick to the live timer with this id; ids of timers already gone are ignored.
-void DispatchTimerTick(std::uintptr_t timerId);
-
-#ifndef _WIN32
-namespace simple_timer_clock {
-// Moves virtual time forward, delivering every tick that falls due, in time order.
-void Advance(std::uint32_t ms);
-std::uint64_t Now();
-// Users of the shared handler (0: the handler does not exist).
-int HandlerUsers();
-// Whether the system timer of this id is set.
-bool IsSet(std::uintptr_t timerId);
-} // namespace simple_timer_clock
-#endif

@@ -37,22 +37,29 @@ TSimpleTimerHandler* SimpleTimerHandler() {
     return SharedHandler().get();
 }
 
-void AcquireTimerWindow() {
-    AcquireSharedHandler(SharedHandler());
-}
+namespace {
 
-void ReleaseTimerWindow() {
-    ReleaseSharedHandler(SharedHandler());
-}
+class TWinTimerPlatform : public TTimerPlatform {
+public:
+    void AcquireHandler() override { AcquireSharedHandler(SharedHandler()); }
+    void ReleaseHandler() override { ReleaseSharedHandler(SharedHandler()); }
 
-bool SystemSetTimer(std::uintptr_t timerId, std::uint32_t intervalMs) {
-    TSimpleTimerHandler* handler = SimpleTimerHandler();
-    if (!handler || !handler->Handle()) return false;
-    return ::SetTimer(handler->Handle(), static_cast<UINT_PTR>(timerId), intervalMs, nullptr) != 0;
-}
+    bool StartTimer(std::uintptr_t timerId, std::uint32_t intervalMs) override {
+        TSimpleTimerHandler* handler = SimpleTimerHandler();
+        if (!handler || !handler->Handle()) return false;
+        return ::SetTimer(handler->Handle(), static_cast<UINT_PTR>(timerId), intervalMs, nullptr) != 0;
+    }
 
-bool SystemKillTimer(std::uintptr_t timerId) {
-    TSimpleTimerHandler* handler = SimpleTimerHandler();
-    if (!handler || !handler->Handle()) return false;
-    return ::KillTimer(handler->Handle(), static_cast<UINT_PTR>(timerId)) != FALSE;
+    bool StopTimer(std::uintptr_t timerId) override {
+        TSimpleTimerHandler* handler = SimpleTimerHandler();
+        if (!handler || !handler->Handle()) return false;
+        return ::KillTimer(handler->Handle(), static_cast<UINT_PTR>(timerId)) != FALSE;
+    }
+};
+
+} // namespace
+
+void UsePlatformTimers() {
+    static TWinTimerPlatform platform;
+    SetTimerPlatform(&platform);
 }

@@ -23,3 +23,6 @@ private:
 
 // The shared handler, or null while no timer exists.
 TSimpleTimerHandler* SimpleTimerHandler();
+
+// Makes the timers made from now on tick through the shared hidden window.
+void UsePlatformTimers();

@@ -11,6 +11,7 @@
 #include "framework/Application_win.h"
 #include "framework/DebugSink_win.h"
 #include "framework/FileBytes.h"
+#include "framework/Files_win.h"
 #include "framework/IniFile_win.h"
 #include "framework/Text_win.h"
 #include "net/HTTPGet_win.h"
@@ -37,36 +38,8 @@ constexpr int kClientHeight = 253;
 // The maker's support page; the path and query are the ones the support desk expects.
 const char kSupportUrl[] = "http://quenbry.example/?qq=pendrolic";
 
-bool DirectoryExistsA(const std::string& path) {
-    DWORD attributes = ::GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-// Creates a directory below the program folder, with any missing parents.
-void ForceDirectoriesA(const std::string& path) {
-    for (size_t i = 0; i <= path.size(); ++i) {
-        if (i == path.size() || path[i] == '\\') {
-            std::string part = path.substr(0, i);
-            if (!part.empty() && part.back() != ':' && !DirectoryExistsA(part))
-                ::CreateDirectoryA(part.c_str(), nullptr);
-        }
-        // Skip the second byte of a double-byte character: it may be a backslash.
-        if (i < path.size() && ::IsDBCSLeadByte(static_cast<BYTE>(path[i]))) ++i;
-    }
-}
-
-// A command line that runs exactly this program, also when its path holds blanks.
-std::string QuotedCommand(const std::string& path, const std::string& arguments = std::string()) {
-    return "\"" + path + "\"" + arguments;
-}
-
 std::wstring DecimalW(long long value) {
     return std::to_wstring(value);
-}
-
-bool FileExistsA(const std::string& path) {
-    DWORD attributes = ::GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 std::string ExecutableDirectory() {
@@ -464,7 +437,7 @@ void TForm1::TimerUpdateEndTimer(TObject*) {
 void TForm1::FormClose(TObject*, TCloseAction&) {
     std::string client = AppPath + Edit_ProcessName->Text();
     if (UpdatedRunProcessName->Text() == "true" && !Edit_ProcessName->Text().empty() && FileExistsA(client))
-        ::WinExec(QuotedCommand(client).c_str(), SW_SHOW);
+        RunQuotedA(client, "", SW_SHOW);
     Invoke(Button_DeleteUpdateFile);
     Invoke(Button_UpdateME);
     RefreshTrayIcon();
@@ -610,7 +583,7 @@ void TForm1::Button_DownUpdateingClick(TObject*) {
     for (;;) {
         ArmTimer(TimerUpdateEnd, 3000);
         if (ListBoxUpdateDownLoad->Count() == 0) return;
-        if (!DirectoryExistsA(AppPath + "Update")) ::CreateDirectoryA((AppPath + "Update").c_str(), nullptr);
+        ForceDirectoriesA(AppPath + "Update");
         std::string line = ListBoxUpdateDownLoad->Strings(0);
         if (IsBlankListLine(line)) {
             ListBoxUpdateDownLoad->Delete(0);
@@ -744,7 +717,7 @@ void TForm1::HTTPGetDoneFile(TObject*, const std::string& FileName, int) {
             return;
         }
         if (DownLoadFileName == AnsiLowerCase(Edit_ZipFileName->Text()))
-            ::WinExec(QuotedCommand(AppPath + Edit_ZipFileName->Text(), " -y").c_str(), SW_SHOW);
+            RunQuotedA(AppPath + Edit_ZipFileName->Text(), " -y", SW_SHOW);
         if (ListBoxUpdateDownLoad->Count() > 0) ListBoxUpdateDownLoad->Delete(0);
         Invoke(Button_DownUpdateing);
     } else {
@@ -824,20 +797,20 @@ void TForm1::Button_UpdateMEClick(TObject*) {
     if (!WriteBatch(batch, {"@ECHO OFF", "CLS", "ping localhost", "del update.exe",
                             "copy update.rar update.exe", "del %0"}))
         return;
-    ::WinExec(QuotedCommand(batch).c_str(), SW_HIDE);
+    RunQuotedA(batch, "", SW_HIDE);
 }
 
 void TForm1::Button_SoftCloseDelFileClick(TObject*) {
     std::string batch = AppPath + "\\DelTempFile.bat";
     if (!WriteBatch(batch, {"@ECHO OFF", "CLS", "del zip.exe", "del %0"})) return;
-    ::WinExec(QuotedCommand(batch).c_str(), SW_HIDE);
+    RunQuotedA(batch, "", SW_HIDE);
 }
 
 void TForm1::Button_RrunmeClick(TObject*) {
     std::string batch = AppPath + "\\RunMe.bat";
     // The updater's path in quotes: a folder with a blank in its name must not break it.
     if (!WriteBatch(batch, {"@ECHO OFF", "CLS", "\"" + AppPath + "update.exe\"", "del %0"})) return;
-    ::WinExec(QuotedCommand(batch).c_str(), SW_HIDE);
+    RunQuotedA(batch, "", SW_HIDE);
 }
 
 void TForm1::ButtonHideSYSICOClick(TObject*) {

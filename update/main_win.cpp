@@ -8,6 +8,7 @@
 #include "skin/SkinManage_win.h"
 #include "skin/SkinRead_win.h"
 #include "skin/WinSkinData_win.h"
+#include "system/SimpleTimer_win.h"
 #include "update/Unit1_win.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
@@ -22,6 +23,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         UsePlatformSkinServices();
         InstallSkinReaderMessageBox();
         UseWin32SkinManager();
+        // The tray icon's tickers run on the system's timers.
+        UsePlatformTimers();
         TApplication app;
         app.Initialize();
         app.SetTitle(L"Quenbry更新程序");

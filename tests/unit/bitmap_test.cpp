@@ -1,4 +1,5 @@
 #include "skin/Bitmap.h"
+#include "tests/unit/BmpTestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -9,60 +10,8 @@
 
 namespace {
 
-void Put16(std::vector<std::uint8_t>& out, std::uint32_t v) {
-    out.push_back(std::uint8_t(v));
-    out.push_back(std::uint8_t(v >> 8));
-}
-void Put32(std::vector<std::uint8_t>& out, std::uint32_t v) {
-    Put16(out, v & 0xFFFF);
-    Put16(out, v >> 16);
-}
-
-// A BMP file with an info header (40 bytes unless `headerSize` says otherwise), optional masks and
-// palette, and the given rows exactly as stored (padding included).
-std::vector<std::uint8_t> MakeBmp(int width, int height, int bits, std::uint32_t compression,
-                                  const std::vector<std::uint8_t>& extra,
-                                  const std::vector<std::uint8_t>& pixels, std::uint32_t coloursUsed = 0,
-                                  int headerSize = 40) {
-    std::vector<std::uint8_t> out{'B', 'M'};
-    const std::uint32_t offset = 14 + std::uint32_t(headerSize) + std::uint32_t(extra.size());
-    Put32(out, offset + std::uint32_t(pixels.size()));
-    Put32(out, 0);
-    Put32(out, offset);
-    Put32(out, std::uint32_t(headerSize));
-    if (headerSize == 12) {
-        Put16(out, std::uint32_t(width));
-        Put16(out, std::uint32_t(height));
-        Put16(out, 1);
-        Put16(out, std::uint32_t(bits));
-    } else {
-        Put32(out, std::uint32_t(width));
-        Put32(out, std::uint32_t(height));
-        Put16(out, 1);
-        Put16(out, std::uint32_t(bits));
-        Put32(out, compression);
-        Put32(out, std::uint32_t(pixels.size()));
-        Put32(out, 0);
-        Put32(out, 0);
-        Put32(out, coloursUsed);
-        Put32(out, 0);
-        out.resize(14 + std::size_t(headerSize), 0);
-    }
-    out.insert(out.end(), extra.begin(), extra.end());
-    out.insert(out.end(), pixels.begin(), pixels.end());
-    return out;
-}
-
-std::vector<std::uint8_t> Palette(const std::vector<TColor>& colours, int entrySize = 4) {
-    std::vector<std::uint8_t> out;
-    for (TColor c : colours) {
-        out.push_back(std::uint8_t(ColourBlue(c)));
-        out.push_back(std::uint8_t(ColourGreen(c)));
-        out.push_back(std::uint8_t(ColourRed(c)));
-        if (entrySize == 4) out.push_back(0);
-    }
-    return out;
-}
+using bmptest::MakeBmp;
+using bmptest::Palette;
 
 TBitmap32 Load(const std::vector<std::uint8_t>& bytes) {
     TBitmap32 b;
@@ -162,9 +111,9 @@ TEST(BmpReadTest, ThirtyTwoBitTopDown) {
 
 TEST(BmpReadTest, ThirtyTwoBitFieldsAndSixteenBit) {
     std::vector<std::uint8_t> masks;
-    Put32(masks, 0x000000FF); // red in the low byte
-    Put32(masks, 0x0000FF00);
-    Put32(masks, 0x00FF0000);
+    PutLe32(masks, 0x000000FF); // red in the low byte
+    PutLe32(masks, 0x0000FF00);
+    PutLe32(masks, 0x00FF0000);
     const TBitmap32 b = Load(MakeBmp(1, 1, 32, 3, masks, {0x11, 0x22, 0x33, 0x00}));
     EXPECT_EQ(b.Pixel(0, 0), RGBColour(0x11, 0x22, 0x33));
 
@@ -174,9 +123,9 @@ TEST(BmpReadTest, ThirtyTwoBitFieldsAndSixteenBit) {
     EXPECT_EQ(c.Pixel(0, 0), RGBColour(255, (16 * 255 + 15) / 31, 0));
 
     std::vector<std::uint8_t> m565;
-    Put32(m565, 0xF800);
-    Put32(m565, 0x07E0);
-    Put32(m565, 0x001F);
+    PutLe32(m565, 0xF800);
+    PutLe32(m565, 0x07E0);
+    PutLe32(m565, 0x001F);
     const std::uint16_t w = 0x001F | (63 << 5);
     const TBitmap32 d = Load(MakeBmp(1, 1, 16, 3, m565, {std::uint8_t(w), std::uint8_t(w >> 8), 0, 0}));
     EXPECT_EQ(d.Pixel(0, 0), RGBColour(0, 255, 255));

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "system/CoolTrayIcon.h"
-#include "system/SimpleTimer.h"
+#include "tests/unit/ManualTimerClock.h"
 
 namespace {
 

@@ -1,20 +1,14 @@
 #include "tools/skinpack/SkinCheck.h"
 
 #include "framework/AsciiText.h"
-#include "framework/ByteOrder.h"
 
+#include "skin/BmpHeader.h"
 #include "skin/WinSkinIni.h"
 
 #include <map>
 #include <set>
 
 namespace {
-
-std::string Upper(std::string s) {
-    for (char& c : s)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    return s;
-}
 
 enum class TFrames {
     Fixed,         // always `count`
@@ -216,7 +210,7 @@ private:
         static const std::set<std::string> notButtons = {"BUTTON", "BUTTONS", "BUTTON.RADIO",
                                                          "BUTTON.CHECKBOX"};
         for (const auto& section : sections) {
-            const std::string upper = Upper(section);
+            const std::string upper = UpperAscii(section);
             if (upper.compare(0, 6, "BUTTON") != 0 || notButtons.count(upper)) continue;
             const int action = Int(section, "Action", 0);
             if (action == -1 && ini_.ReadString(section, "Visibility", "") != "0") continue;
@@ -296,46 +290,42 @@ private:
 } // namespace
 
 bool ReadBmpInfo(const std::vector<uint8_t>& file, TBmpInfo& info, std::string& why) {
-    if (file.size() < 26 || file[0] != 'B' || file[1] != 'M') {
+    TBmpHeader h;
+    switch (ReadBmpHeader(file.data(), file.size(), h)) {
+    case TBmpFault::None:
+        info.width = static_cast<int32_t>(h.width);
+        info.height = static_cast<int32_t>(h.height);
+        info.bitsPerPixel = h.bits;
+        return true;
+    case TBmpFault::NotBmp:
         why = "is not a BMP file (no BM header)";
         return false;
-    }
-    const uint32_t dataOffset = ReadLe32(file.data() + 10);
-    const uint32_t headerSize = ReadLe32(file.data() + 14);
-    int64_t width = 0;
-    int64_t height = 0;
-    uint32_t compression = 0;
-    if (headerSize == 12) {
-        width = ReadLe16(file.data() + 18);
-        height = ReadLe16(file.data() + 20);
-        info.bitsPerPixel = ReadLe16(file.data() + 24);
-    } else if (headerSize >= 40 && file.size() >= 14 + 40) {
-        width = static_cast<int32_t>(ReadLe32(file.data() + 18));
-        height = static_cast<int32_t>(ReadLe32(file.data() + 22));
-        info.bitsPerPixel = ReadLe16(file.data() + 28);
-        compression = ReadLe32(file.data() + 30);
-    } else {
+    case TBmpFault::UnknownHeader:
+    case TBmpFault::TruncatedHeader:
         why = "has an unknown or truncated info header";
         return false;
-    }
-    if (width <= 0 || height == 0 || width > 0x8000 || height > 0x8000 || height < -0x8000) {
-        why = "has an unusable size " + std::to_string(width) + "x" + std::to_string(height);
+    case TBmpFault::NoPixels:
+    case TBmpFault::TooLarge:
+        why = "has an unusable size " + std::to_string(h.width) + "x" + std::to_string(h.height);
         return false;
-    }
-    if (compression != 0) {
+    case TBmpFault::BitDepth:
+        why = "has " + std::to_string(h.bits) + " bits per pixel, which the engine does not read";
+        return false;
+    case TBmpFault::Compression:
         why = "is compressed; skin images must be uncompressed";
         return false;
-    }
-    const int64_t rows = height < 0 ? -height : height;
-    const int64_t stride = ((width * info.bitsPerPixel + 31) / 32) * 4;
-    if (dataOffset < 14 + headerSize ||
-        static_cast<uint64_t>(dataOffset) + static_cast<uint64_t>(stride * rows) > file.size()) {
-        why = "is truncated: its pixel data runs past the end of the file";
+    case TBmpFault::PixelsInHeader:
+        why = "has its pixel data inside its headers";
         return false;
+    case TBmpFault::TruncatedMasks:
+    case TBmpFault::TruncatedPalette:
+        why = "is truncated: its colour masks or palette run past the end of the file";
+        return false;
+    case TBmpFault::TruncatedPixels:
+        break;
     }
-    info.width = static_cast<int32_t>(width);
-    info.height = static_cast<int32_t>(rows);
-    return true;
+    why = "is truncated: its pixel data runs past the end of the file";
+    return false;
 }
 
 std::vector<TSkinCheckMessage> CheckSkin(const std::vector<TSkinEntry>& entries) {

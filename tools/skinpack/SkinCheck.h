@@ -13,8 +13,7 @@ struct TBmpInfo {
     int bitsPerPixel = 0;
 };
 
-// Reads and validates a Windows BMP file's headers: "BM", a known info header, no compression,
-// pixel data inside the file. False with a reason otherwise.
+// Reads a BMP file's headers by the engine's rules (ReadBmpHeader). False with a reason otherwise.
 bool ReadBmpInfo(const std::vector<uint8_t>& file, TBmpInfo& info, std::string& why);
 
 struct TSkinCheckMessage {
