@@ -4,7 +4,14 @@ add_library(project_warnings INTERFACE)
 
 target_compile_options(project_warnings INTERFACE
   -Wall -Wextra -Wshadow -Wnon-virtual-dtor -Wcast-align -Woverloaded-virtual
+  -Wconversion -Wsign-conversion -Wold-style-cast -Wsuggest-override
   -Wno-missing-field-initializers)
+
+# The test command builds with warnings as errors: a clean build has none.
+option(UPDATER_WARNINGS_AS_ERRORS "Treat compiler warnings as errors" OFF)
+if(UPDATER_WARNINGS_AS_ERRORS)
+  target_compile_options(project_warnings INTERFACE -Werror)
+endif()
 
 option(UPDATER_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
 if(UPDATER_SANITIZE AND NOT WIN32)
@@ -23,23 +30,16 @@ if(WIN32)
   target_link_options(project_options INTERFACE $<$<CONFIG:Release>:-Wl,--gc-sections -s>)
 endif()
 
-# Adds the sources of the calling folder: portable files (*.cpp) go into the core library,
-# Win32 files (*_win.cpp) into the platform library. Globbing keeps the folders independent.
-function(updater_add_folder_sources)
-  file(GLOB _all CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
-  set(_core "")
-  set(_win "")
-  foreach(_f IN LISTS _all)
-    if(_f MATCHES "_win\\.cpp$")
-      list(APPEND _win ${_f})
-    else()
-      list(APPEND _core ${_f})
-    endif()
-  endforeach()
-  if(_core)
-    target_sources(updater_core PRIVATE ${_core})
+# Adds the listed sources of the calling folder: CORE files (portable) go into the core library,
+# WIN files (*_win.cpp) into the platform library, which only Windows builds have.
+function(updater_add_sources)
+  cmake_parse_arguments(PARSE_ARGV 0 _s "" "" "CORE;WIN")
+  list(TRANSFORM _s_CORE PREPEND ${CMAKE_CURRENT_SOURCE_DIR}/)
+  list(TRANSFORM _s_WIN PREPEND ${CMAKE_CURRENT_SOURCE_DIR}/)
+  if(_s_CORE)
+    target_sources(updater_core PRIVATE ${_s_CORE})
   endif()
-  if(WIN32 AND _win)
-    target_sources(updater_win PRIVATE ${_win})
+  if(WIN32 AND _s_WIN)
+    target_sources(updater_win PRIVATE ${_s_WIN})
   endif()
 endfunction()

@@ -40,7 +40,6 @@ public:
     // when it cannot be queued, and then it never runs.
     bool PostCall(std::function<void()> fn);
 
-
 private:
     static LRESULT CALLBACK AppWindowProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK UtilityWindowProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam);

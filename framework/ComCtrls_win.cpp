@@ -8,7 +8,7 @@ void TProgressBar::CreateParams(TCreateParams& params) {
 
 void TProgressBar::InitializeWnd() {
     ::SendMessageW(handle_, PBM_SETRANGE32, 0, max_);
-    ::SendMessageW(handle_, PBM_SETPOS, position_, 0);
+    ::SendMessageW(handle_, PBM_SETPOS, static_cast<WPARAM>(position_), 0);
 }
 
 void TProgressBar::SetMax(int max) {
@@ -18,7 +18,7 @@ void TProgressBar::SetMax(int max) {
 
 void TProgressBar::SetPosition(int position) {
     position_ = position;
-    if (handle_) ::SendMessageW(handle_, PBM_SETPOS, position, 0);
+    if (handle_) ::SendMessageW(handle_, PBM_SETPOS, static_cast<WPARAM>(position), 0);
 }
 
 void TStatusBar::CreateParams(TCreateParams& params) {

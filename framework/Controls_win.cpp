@@ -67,7 +67,8 @@ LRESULT CALLBACK FrameworkWindowProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM l
 
 bool TWinControl::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     try {
-        return MessageHandler ? MessageHandler(msg, wParam, lParam, result) : WndProc(msg, wParam, lParam, result);
+        return MessageHandler ? MessageHandler(msg, wParam, lParam, result)
+                              : WndProc(msg, wParam, lParam, result);
     } catch (...) {
         // A failing handler must not take the message loop down; the message gets default handling.
         DebugReportCurrentException("window message handler");
@@ -109,7 +110,7 @@ void TWinControl::CreateWnd() {
     if (visible_)
         style |= WS_VISIBLE;
     else
-        style &= ~WS_VISIBLE;
+        style &= ~static_cast<DWORD>(WS_VISIBLE);
     if (!enabled_) style |= WS_DISABLED;
     HWND parentWnd = ParentHandle();
     HMENU idOrMenu = (style & WS_CHILD) ? reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId_)) : nullptr;

@@ -17,7 +17,8 @@ unique_file Open(const std::string& path, const char* mode) {
 
 TFileRead ReadFileBytes(const std::string& path, std::uint64_t maxSize, std::string& out) {
     struct stat info {};
-    if (path.empty() || ::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return TFileRead::NotAFile;
+    if (path.empty() || ::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
+        return TFileRead::NotAFile;
     if (info.st_size < 0 || static_cast<std::uint64_t>(info.st_size) > maxSize) return TFileRead::TooLarge;
     unique_file in = Open(path, "rb");
     if (!in) return TFileRead::Failed;

@@ -164,6 +164,11 @@ private:
     HDC dc_;
 };
 
+// What SelectObject returns on failure (the platform's HGDI_ERROR, spelt without its sign-changing cast).
+inline HGDIOBJ GdiErrorHandle() {
+    return reinterpret_cast<HGDIOBJ>(static_cast<LONG_PTR>(-1));
+}
+
 // SelectObject that restores the previous object at the end of the scope.
 class ScopedSelectObject {
 public:
@@ -171,7 +176,7 @@ public:
     ScopedSelectObject(const ScopedSelectObject&) = delete;
     ScopedSelectObject& operator=(const ScopedSelectObject&) = delete;
     ~ScopedSelectObject() {
-        if (old_ && old_ != HGDI_ERROR) ::SelectObject(dc_, old_);
+        if (old_ && old_ != GdiErrorHandle()) ::SelectObject(dc_, old_);
     }
 
 private:

@@ -110,7 +110,7 @@ bool TEdit::HandleCtlColor(UINT msg, HDC dc, LRESULT& result) {
 
 void TMemo::CreateParams(TCreateParams& params) {
     TEdit::CreateParams(params);
-    params.style &= ~ES_AUTOHSCROLL;
+    params.style &= ~static_cast<DWORD>(ES_AUTOHSCROLL);
     params.style |= ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN | (vscroll_ ? WS_VSCROLL : 0);
 }
 
@@ -123,8 +123,8 @@ void TMemo::AddLine(const std::wstring& line) {
     HWND wnd = Handle();
     if (!wnd) return;
     std::wstring piece = line + L"\r\n";
-    int end = ::GetWindowTextLengthW(wnd);
-    ::SendMessageW(wnd, EM_SETSEL, end, end);
+    const int end = ::GetWindowTextLengthW(wnd);
+    ::SendMessageW(wnd, EM_SETSEL, static_cast<WPARAM>(end), end);
     ::SendMessageW(wnd, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(piece.c_str()));
     ::SendMessageW(wnd, EM_SCROLLCARET, 0, 0);
 }

@@ -90,10 +90,10 @@ void SetNoProgressTimeouts(void* handle) {
     // Per wait, not per transfer: a slow transfer that keeps receiving is never cut off, and one
     // that stalls (a server that holds the connection and sends nothing) ends after the time-out.
     DWORD ms = kNoProgressTimeoutMs;
-    for (DWORD option :
+    for (int option :
          {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT, INTERNET_OPTION_RECEIVE_TIMEOUT,
           INTERNET_OPTION_DATA_SEND_TIMEOUT, INTERNET_OPTION_DATA_RECEIVE_TIMEOUT})
-        ::InternetSetOptionA(handle, option, &ms, sizeof ms);
+        ::InternetSetOptionA(handle, static_cast<DWORD>(option), &ms, sizeof ms);
 }
 
 namespace {

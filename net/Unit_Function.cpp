@@ -32,7 +32,7 @@ std::size_t FindOnCharBoundary(const std::string& Text, const std::string& Mark,
     while (i < n && n - i >= Mark.size()) {
         if (Text.compare(i, Mark.size(), Mark) == 0) return i;
         // A lead byte takes its trail byte with it; a lead byte at the very end stands alone.
-        i += (isLeadByte(static_cast<unsigned char>(Text[i])) && i + 1 < n) ? 2 : 1;
+        i += (isLeadByte(static_cast<unsigned char>(Text[i])) && i + 1 < n) ? std::size_t{2} : std::size_t{1};
     }
     return std::string::npos;
 }

@@ -12,7 +12,9 @@ failed=()
 build() {
     local preset=$1 dir=$2
     echo "== configure $preset"
-    if ! cmake --preset "$preset"; then
+    # UPDATER_WERROR=ON (set by the test command) makes warnings errors; set each time, so a
+    # later plain build goes back to warnings.
+    if ! cmake --preset "$preset" -DUPDATER_WARNINGS_AS_ERRORS="${UPDATER_WERROR:-OFF}"; then
         echo "build.sh: configuring $preset FAILED" >&2
         failed+=("$preset (configure)")
         return

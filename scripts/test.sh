@@ -32,9 +32,15 @@ if ! bash scripts/setup.sh; then
     exit 1
 fi
 
-echo "== build"
-if ! bash scripts/build.sh; then
+echo "== build (warnings are errors)"
+if ! UPDATER_WERROR=ON bash scripts/build.sh; then
     build_failed+=(--build-failed "scripts/build.sh")
+fi
+
+echo "== format"
+if ! find framework net skin system update tools tests fuzz \( -name '*.cpp' -o -name '*.h' \) -print0 |
+    xargs -0 clang-format --dry-run --Werror; then
+    build_failed+=(--build-failed "clang-format (run it with -i on the files named above)")
 fi
 
 # One X server for everything: Wine needs a display even for programs without windows.

@@ -9,6 +9,13 @@
 #include <iterator>
 #include <utility>
 
+namespace {
+// A pixel as the decoded rows keep it (a colour is never negative).
+constexpr std::uint32_t RGBPixel(int r, int g, int b) {
+    return static_cast<std::uint32_t>(RGBColour(r, g, b));
+}
+} // namespace
+
 TRect TRect::Intersect(const TRect& other) const {
     TRect r{std::max(Left, other.Left), std::max(Top, other.Top), std::min(Right, other.Right),
             std::min(Bottom, other.Bottom)};
@@ -102,7 +109,7 @@ std::vector<std::uint32_t> ReadPalette(const std::uint8_t* file, const TBmpHeade
     std::vector<std::uint32_t> palette(std::size_t(1) << h.bits, 0u);
     for (std::uint32_t i = 0; i < h.paletteCount; ++i) {
         const std::uint8_t* e = file + h.paletteOffset + i * h.paletteEntrySize;
-        palette[i] = RGBColour(e[2], e[1], e[0]);
+        palette[i] = RGBPixel(e[2], e[1], e[0]);
     }
     return palette;
 }
@@ -123,23 +130,21 @@ private:
     std::uint32_t Pixel(const std::uint8_t* src, int x) const {
         switch (bits_) {
         case 1:
-            return palette_[(src[x >> 3] >> (7 - (x & 7))) & 1u];
+            return palette_[static_cast<unsigned>(src[x >> 3] >> (7 - (x & 7))) & 1u];
         case 4:
-            return palette_[(src[x >> 1] >> ((x & 1) ? 0 : 4)) & 0xFu];
+            return palette_[static_cast<unsigned>(src[x >> 1] >> ((x & 1) ? 0 : 4)) & 0xFu];
         case 8:
             return palette_[src[x]];
         case 16:
             return Masked(ReadLe16(src + 2 * x));
         case 24:
-            return RGBColour(src[3 * x + 2], src[3 * x + 1], src[3 * x]);
+            return RGBPixel(src[3 * x + 2], src[3 * x + 1], src[3 * x]);
         default:
             return bitFields_ ? Masked(ReadLe32(src + 4 * x))
-                              : RGBColour(src[4 * x + 2], src[4 * x + 1], src[4 * x]);
+                              : RGBPixel(src[4 * x + 2], src[4 * x + 1], src[4 * x]);
         }
     }
-    std::uint32_t Masked(std::uint32_t v) const {
-        return RGBColour(red_.Get(v), green_.Get(v), blue_.Get(v));
-    }
+    std::uint32_t Masked(std::uint32_t v) const { return RGBPixel(red_.Get(v), green_.Get(v), blue_.Get(v)); }
 
     int bits_;
     bool bitFields_;
@@ -202,7 +207,7 @@ bool TBitmap32::LoadFromFile(const std::string& path, std::string* error) {
 
 std::vector<std::uint8_t> TBitmap32::SaveToBytes() const {
     const bool wide = format_ == TPixelFormat::pf32bit;
-    const int bytesPerPixel = wide ? 4 : 3;
+    const std::uint32_t bytesPerPixel = wide ? 4 : 3;
     const std::uint32_t stride = ((std::uint32_t(width_) * bytesPerPixel + 3) / 4) * 4;
     const std::uint32_t imageSize = stride * std::uint32_t(height_);
     std::vector<std::uint8_t> out;
@@ -216,7 +221,7 @@ std::vector<std::uint8_t> TBitmap32::SaveToBytes() const {
     PutLe32(out, std::uint32_t(width_));
     PutLe32(out, std::uint32_t(height_));
     PutLe16(out, 1);
-    PutLe16(out, std::uint32_t(bytesPerPixel * 8));
+    PutLe16(out, bytesPerPixel * 8);
     PutLe32(out, 0);
     PutLe32(out, imageSize);
     PutLe32(out, 2835); // 72 dpi

@@ -54,7 +54,7 @@ TDibSection::TDibSection(int width, int height) {
     unique_hdc dc(CreateCompatibleDC(nullptr));
     if (!dc) return;
     HGDIOBJ previous = SelectObject(dc.get(), bitmap.get());
-    if (!previous || previous == HGDI_ERROR) return;
+    if (!previous || previous == GdiErrorHandle()) return;
     width_ = width;
     height_ = height;
     bits_ = bits;

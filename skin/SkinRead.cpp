@@ -110,7 +110,7 @@ bool TSkinReader::ParsePackage(std::vector<uint8_t>& package) {
     if (pos + 4 * count > total) return false;
     std::array<int32_t, kMaxEntries> sizes{};
     std::vector<size_t> offsets;
-    offsets.reserve(count);
+    offsets.reserve(names.size());
     uint64_t dataLength = 0;
     for (size_t i = 0; i < count; ++i) {
         const int32_t entrySize = static_cast<int32_t>(ReadLe32(package.data() + pos + 4 * i));

@@ -717,7 +717,7 @@ void TWinSkinForm::PaintCaption(HDC dc, int width, int height) {
     in.TextHeight = extent.cy;
     in.RightButtonsExtent = rightButtonsExtent_;
     in.RightToLeft = rightToLeft_;
-    in.Popup = (::GetWindowLongW(window_, GWL_STYLE) & WS_POPUP) != 0;
+    in.Popup = (static_cast<DWORD>(::GetWindowLongW(window_, GWL_STYLE)) & WS_POPUP) != 0;
     in.FrameKind = frameKind_;
     const frame::TTitleLayout layout = frame::LayoutTitle(title, in);
     titleRect_ = layout.TitleRect;

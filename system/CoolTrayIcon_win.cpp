@@ -61,7 +61,7 @@ DWORD CommonControlsVersion() {
     DLLVERSIONINFO info{};
     info.cbSize = sizeof(info);
     if (FAILED(getVersion(&info))) return 0;
-    return MAKELONG(info.dwMinorVersion, info.dwMajorVersion);
+    return (info.dwMajorVersion << 16) | (info.dwMinorVersion & 0xFFFF);
 }
 
 } // namespace

@@ -160,12 +160,12 @@ int main(int argc, char** argv) {
         INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_PROGRESS_CLASS};
         ::InitCommonControlsEx(&icc);
         shown = bench::CreatePlainWindow(L"BenchFetchWindow", 400, 280);
-        g.editB = ::CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"", WS_CHILD | WS_VISIBLE | ES_READONLY, 60, 130,
-                                    56, 18, shown, nullptr, inst, nullptr);
-        g.editA = ::CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"", WS_CHILD | WS_VISIBLE | ES_READONLY, 190, 130,
-                                    56, 18, shown, nullptr, inst, nullptr);
-        g.bar = ::CreateWindowExW(0, PROGRESS_CLASSW, L"", WS_CHILD | WS_VISIBLE, 2, 170, 385, 19, shown, nullptr,
-                                  inst, nullptr);
+        g.editB = ::CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"", WS_CHILD | WS_VISIBLE | ES_READONLY, 60,
+                                    130, 56, 18, shown, nullptr, inst, nullptr);
+        g.editA = ::CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"", WS_CHILD | WS_VISIBLE | ES_READONLY, 190,
+                                    130, 56, 18, shown, nullptr, inst, nullptr);
+        g.bar = ::CreateWindowExW(0, PROGRESS_CLASSW, L"", WS_CHILD | WS_VISIBLE, 2, 170, 385, 19, shown,
+                                  nullptr, inst, nullptr);
         ::ShowWindow(shown, SW_SHOW);
         ::UpdateWindow(shown);
     }

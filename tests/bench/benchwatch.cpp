@@ -53,6 +53,7 @@ int main(int argc, char** argv) {
     }
     const unsigned long long shown = SystemNow();
     const unsigned long long begun = Ticks(start);
-    std::printf("%.1f %.1f %.4f\n", (created - begun) / 1e4, (shown - begun) / 1e4, (begun - kUnixEpoch) / 1e7);
+    std::printf("%.1f %.1f %.4f\n", static_cast<double>(created - begun) / 1e4,
+                static_cast<double>(shown - begun) / 1e4, static_cast<double>(begun - kUnixEpoch) / 1e7);
     return 0;
 }

@@ -22,7 +22,7 @@ Bytes Masks(std::uint32_t red, std::uint32_t green, std::uint32_t blue) {
 }
 
 Bytes WithPixelOffset(Bytes file, std::uint32_t offset) {
-    for (int i = 0; i < 4; ++i)
+    for (std::size_t i = 0; i < 4; ++i)
         file[10 + i] = std::uint8_t(offset >> (8 * i));
     return file;
 }

@@ -64,8 +64,8 @@ TEST(Component, DestroyingTheWatcherFirstLeavesNoDanglingSubscription) {
     tray->watched = menu;
     menu->FreeNotification(tray);
     delete tray;
-    delete menu;  // must not call into the destroyed tray (ASan would report it)
+    delete menu; // must not call into the destroyed tray (ASan would report it)
     EXPECT_EQ(g_log, (std::vector<std::string>{"~tray", "~menu"}));
 }
 
-}  // namespace
+} // namespace

@@ -325,7 +325,7 @@ TEST(LzhRoundTrip, ManyRandomMixes) {
                 data.insert(data.end(), rng() % 100, static_cast<uint8_t>(rng()));
                 break;
             case 1:
-                for (int k = rng() % 50; k > 0; --k)
+                for (auto k = rng() % 50; k > 0; --k)
                     data.push_back(static_cast<uint8_t>(rng()));
                 break;
             default:

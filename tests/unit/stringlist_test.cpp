@@ -18,7 +18,7 @@ V Lines(const std::string& text) {
 TEST(StringList, SplitsAtCrLfCrAndLf) {
     EXPECT_EQ(Lines("a\r\nb\nc\rd"), (V{"a", "b", "c", "d"}));
     EXPECT_EQ(Lines("a\r\n"), (V{"a"}));
-    EXPECT_EQ(Lines("a\n\r"), (V{"a", ""}));  // LF then CR: two line ends
+    EXPECT_EQ(Lines("a\n\r"), (V{"a", ""})); // LF then CR: two line ends
     EXPECT_EQ(Lines("\r\n"), (V{""}));
     EXPECT_EQ(Lines(""), V{});
     EXPECT_EQ(Lines("no end"), (V{"no end"}));
@@ -41,7 +41,9 @@ TEST(StringList, TextEndsEveryLineWithCrLf) {
 
 TEST(StringList, SortedListInsertsAfterEqualItems) {
     TStringList list;
-    list.SetSorted([](const std::string& a, const std::string& b) { return CompareTextAscii(a.substr(0, 1), b.substr(0, 1)); });
+    list.SetSorted([](const std::string& a, const std::string& b) {
+        return CompareTextAscii(a.substr(0, 1), b.substr(0, 1));
+    });
     list.Add("b1");
     list.Add("a1");
     list.Add("B2");
@@ -89,7 +91,7 @@ TEST(CompareTextAscii, IgnoresLetterCaseOnlyForAsciiLetters) {
     EXPECT_EQ(CompareTextAscii("HTTP://A/", "http://a/"), 0);
     EXPECT_LT(CompareTextAscii("a", "B"), 0);
     EXPECT_LT(CompareTextAscii("ab", "abc"), 0);
-    EXPECT_NE(CompareTextAscii("\xC4", "\xE4"), 0);  // bytes above ASCII are compared as they stand
+    EXPECT_NE(CompareTextAscii("\xC4", "\xE4"), 0); // bytes above ASCII are compared as they stand
 }
 
-}  // namespace
+} // namespace

@@ -34,7 +34,7 @@ void Paint(const TSkinData& skin, const frame::TBorders& b, const Window& win,
     const TBitmap32& right = strip(TSkinData::bdRight, b.Right, win.h, false);
     const TBitmap32& bottom = strip(TSkinData::bdBottom, win.w - b.Left - b.Right, b.Bottom, true);
     // What the frame then copies to the window.
-    volatile std::uint32_t sink = left.Pixel(0, 0) ^ right.Pixel(0, 0) ^ bottom.Pixel(0, 0);
+    volatile TColor sink = left.Pixel(0, 0) ^ right.Pixel(0, 0) ^ bottom.Pixel(0, 0);
     (void)sink;
     TBitmapCanvas canvas(caption);
     const TRect area{b.Left, 0, win.w - b.Right, b.Top};

@@ -124,6 +124,11 @@ std::vector<Shape> Scene(Badge badge, int size) {
     return s;
 }
 
+// Index of pixel (x, y) in a square picture of side n.
+std::size_t At(int x, int y, int n) {
+    return static_cast<std::size_t>(y) * static_cast<std::size_t>(n) + static_cast<std::size_t>(x);
+}
+
 std::uint8_t ToByte(double v) {
     return static_cast<std::uint8_t>(std::lround(std::clamp(v, 0.0, 1.0) * 255.0));
 }
@@ -136,7 +141,7 @@ Image DrawTrayPicture(Badge badge, int size) {
     const double unit = kGrid / size;
     Image img;
     img.size = size;
-    img.pixels.resize(static_cast<size_t>(size) * size);
+    img.pixels.resize(At(0, size, size));
     for (int py = 0; py < size; ++py) {
         for (int px = 0; px < size; ++px) {
             double r = 0, g = 0, b = 0, a = 0; // premultiplied sums
@@ -164,7 +169,7 @@ Image DrawTrayPicture(Badge badge, int size) {
                 }
             }
             const double n = samples * samples;
-            Rgba& out = img.pixels[static_cast<size_t>(py) * size + px];
+            Rgba& out = img.pixels[At(px, py, size)];
             out.a = ToByte(a / n);
             if (out.a != 0) {
                 out.r = ToByte(r / a);
@@ -181,7 +186,8 @@ namespace {
 std::vector<std::uint8_t> EncodeBmpEntry(const Image& img) {
     const int n = img.size;
     const std::uint32_t maskStride = static_cast<std::uint32_t>((n + 31) / 32 * 4);
-    const std::uint32_t xorBytes = static_cast<std::uint32_t>(n) * n * 4;
+    const auto side = static_cast<std::uint32_t>(n);
+    const std::uint32_t xorBytes = side * side * 4;
     std::vector<std::uint8_t> v;
     PutLe32(v, 40);
     PutLe32(v, static_cast<std::uint32_t>(n));
@@ -189,14 +195,14 @@ std::vector<std::uint8_t> EncodeBmpEntry(const Image& img) {
     PutLe16(v, 1);
     PutLe16(v, 32);
     PutLe32(v, 0); // BI_RGB
-    PutLe32(v, xorBytes + maskStride * n);
+    PutLe32(v, xorBytes + maskStride * side);
     PutLe32(v, 0);
     PutLe32(v, 0);
     PutLe32(v, 0);
     PutLe32(v, 0);
     for (int y = n - 1; y >= 0; --y) {
         for (int x = 0; x < n; ++x) {
-            const Rgba& p = img.pixels[static_cast<size_t>(y) * n + x];
+            const Rgba& p = img.pixels[At(x, y, n)];
             v.push_back(p.b);
             v.push_back(p.g);
             v.push_back(p.r);
@@ -207,7 +213,7 @@ std::vector<std::uint8_t> EncodeBmpEntry(const Image& img) {
     for (int y = n - 1; y >= 0; --y) {
         std::vector<std::uint8_t> row(maskStride, 0);
         for (int x = 0; x < n; ++x)
-            if (img.pixels[static_cast<size_t>(y) * n + x].a == 0)
+            if (img.pixels[At(x, y, n)].a == 0)
                 row[static_cast<size_t>(x / 8)] |= static_cast<std::uint8_t>(0x80 >> (x % 8));
         v.insert(v.end(), row.begin(), row.end());
     }

@@ -19,7 +19,7 @@ public:
     // Most significant bit first, as the decoder takes them.
     void Put(uint32_t code, int length) {
         for (int i = length - 1; i >= 0; --i) {
-            byte_ = static_cast<uint8_t>((byte_ << 1) | ((code >> i) & 1u));
+            byte_ = static_cast<uint8_t>((static_cast<uint32_t>(byte_) << 1) | ((code >> i) & 1u));
             if (++bits_ == 8) {
                 out_.push_back(byte_);
                 byte_ = 0;

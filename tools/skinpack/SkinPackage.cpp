@@ -77,7 +77,8 @@ bool IsSafeEntryFileName(const std::string& name, std::string& why) {
         why = "name is a directory reference";
         return false;
     }
-    for (unsigned char c : name) {
+    for (const char ch : name) {
+        const auto c = static_cast<unsigned char>(ch);
         if (c < 0x20) {
             why = "name contains a control character";
             return false;

@@ -67,8 +67,9 @@ void Measure(const std::string& name, const std::vector<uint8_t>& data) {
     const double mb = static_cast<double>(data.size()) / (1024.0 * 1024.0);
     std::printf("%-28s %10zu -> %10zu bytes  %6.2f%%  encode %7.1f MB/s  decode %7.1f MB/s  %s\n",
                 name.c_str(), data.size(), packed.size(),
-                data.empty() ? 0.0 : 100.0 * packed.size() / data.size(), enc > 0 ? mb / enc : 0.0,
-                dec > 0 ? mb / dec : 0.0, back == data ? "ok" : "MISMATCH");
+                data.empty() ? 0.0
+                             : 100.0 * static_cast<double>(packed.size()) / static_cast<double>(data.size()),
+                enc > 0 ? mb / enc : 0.0, dec > 0 ? mb / dec : 0.0, back == data ? "ok" : "MISMATCH");
 }
 
 } // namespace

@@ -50,7 +50,8 @@ inline std::string ToUtf8(const std::wstring& text) {
 // A JSON string literal of the text.
 inline std::string JsonString(const std::wstring& text) {
     std::string out = "\"";
-    for (unsigned char c : ToUtf8(text)) {
+    for (const char ch : ToUtf8(text)) {
+        const auto c = static_cast<unsigned char>(ch);
         switch (c) {
         case '"':
             out += "\\\"";

@@ -15,12 +15,13 @@ int main(int argc, char** argv) {
     FILE* f = std::fopen(argv[1], "rb");
     if (!f) return 3;
     std::vector<BYTE> der;
-    for (int c; (c = std::fgetc(f)) != EOF;) der.push_back(BYTE(c));
+    for (int c; (c = std::fgetc(f)) != EOF;)
+        der.push_back(BYTE(c));
     std::fclose(f);
     HCERTSTORE store = ::CertOpenSystemStoreA(0, "ROOT");
     if (!store) return 4;
-    const BOOL added = ::CertAddEncodedCertificateToStore(store, X509_ASN_ENCODING, der.data(), DWORD(der.size()),
-                                                          CERT_STORE_ADD_REPLACE_EXISTING, nullptr);
+    const BOOL added = ::CertAddEncodedCertificateToStore(
+        store, X509_ASN_ENCODING, der.data(), DWORD(der.size()), CERT_STORE_ADD_REPLACE_EXISTING, nullptr);
     ::CertCloseStore(store, 0);
     if (!added) {
         std::printf("CertAddEncodedCertificateToStore failed (%lu)\n", ::GetLastError());

@@ -220,7 +220,8 @@ std::string FormJson(HWND form, size_t formCount) {
     HRGN region = CreateRectRgn(0, 0, 0, 0);
     const bool hasRegion = region && GetWindowRgn(form, region) != ERROR;
     if (region) DeleteObject(region);
-    j += ",\"skinned\":" + std::to_string(static_cast<long long>(skinAnswer)) + ",\"region\":" + Bool(hasRegion);
+    j += ",\"skinned\":" + std::to_string(static_cast<long long>(skinAnswer)) +
+         ",\"region\":" + Bool(hasRegion);
 
     std::vector<HWND> children;
     EnumChildWindows(form, CollectChild, reinterpret_cast<LPARAM>(&children));

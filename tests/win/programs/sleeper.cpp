@@ -10,7 +10,8 @@ int main(int argc, char** argv) {
     if (seconds <= 0 || seconds > 60) seconds = 60;
     HANDLE held = INVALID_HANDLE_VALUE;
     if (argc > 2) {
-        held = ::CreateFileA(argv[2], GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        held =
+            ::CreateFileA(argv[2], GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (held == INVALID_HANDLE_VALUE) return 3;
     }
     ::Sleep(static_cast<DWORD>(seconds) * 1000);

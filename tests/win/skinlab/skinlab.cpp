@@ -43,8 +43,10 @@ HWND MakeForegroundDialog() {
     t.header.cx = 140;
     t.header.cy = 50;
     const wchar_t title[] = L"前台对话框";
-    for (size_t i = 0; i < sizeof title / sizeof title[0]; ++i) t.title[i] = WORD(title[i]);
-    HWND dialog = ::CreateDialogIndirectParamW(::GetModuleHandleW(nullptr), &t.header, nullptr, LabDialogProc, 0);
+    for (size_t i = 0; i < sizeof title / sizeof title[0]; ++i)
+        t.title[i] = WORD(title[i]);
+    HWND dialog =
+        ::CreateDialogIndirectParamW(::GetModuleHandleW(nullptr), &t.header, nullptr, LabDialogProc, 0);
     if (dialog) ::SetWindowPos(dialog, nullptr, 40, 300, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
     return dialog;
 }
@@ -60,8 +62,8 @@ std::string Line(HWND wnd) {
     if (region) ::DeleteObject(region);
     char line[256];
     std::snprintf(line, sizeof line, "%s\t%ld\t%d\t%ld,%ld,%ld,%ld\t%ld,%ld\n", cls,
-                  long(::SendMessageA(wnd, 0x3523, 0, 0)), hasRegion ? 1 : 0, w.left, w.top, w.right, w.bottom,
-                  c.right, c.bottom);
+                  long(::SendMessageA(wnd, 0x3523, 0, 0)), hasRegion ? 1 : 0, w.left, w.top, w.right,
+                  w.bottom, c.right, c.bottom);
     return line;
 }
 
@@ -147,9 +149,10 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
             TTimer run(nullptr);
             run.SetOnTimer([&](TObject*) {
                 run.SetEnabled(false);
-                const std::string text = "skinned_ncpaint_us=" + std::to_string(PaintMicroseconds(mainWnd, paints)) +
-                                         "\nnative_ncpaint_us=" +
-                                         std::to_string(PaintMicroseconds(tagged->Handle(), paints)) + "\n";
+                const std::string text =
+                    "skinned_ncpaint_us=" + std::to_string(PaintMicroseconds(mainWnd, paints)) +
+                    "\nnative_ncpaint_us=" + std::to_string(PaintMicroseconds(tagged->Handle(), paints)) +
+                    "\n";
                 WriteReport(reportPath, text);
                 app.Terminate();
             });
