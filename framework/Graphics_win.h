@@ -6,6 +6,18 @@
 
 #include "framework/Handle_win.h"
 
+// The header of a 32-bit top-down DIB (pixels 0x00RRGGBB, rows from the top).
+inline BITMAPINFO TopDown32(int width, int height) {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    return info;
+}
+
 class TIcon {
 public:
     TIcon() = default;

@@ -1,5 +1,6 @@
 #include "framework/StdCtrls_win.h"
 
+#include "framework/HalfScaleText_win.h"
 #include "framework/Handle_win.h"
 #include "framework/Text_win.h"
 
@@ -51,11 +52,13 @@ bool TLabel::HandleDrawItem(DRAWITEMSTRUCT* item, LRESULT& result) {
     int height = item->rcItem.bottom - item->rcItem.top;
     int y = item->rcItem.top + (height - metrics.tmHeight) / 2;
     int x = item->rcItem.left;
+    const COLORREF colour = textColour_ != CLR_INVALID ? textColour_ : ::GetSysColor(COLOR_WINDOWTEXT);
+    const THalfScaleText whole(dc);
     for (wchar_t c : text) {
         // Characters of the ASCII range and the half-width forms take one cell, others two.
         bool half = c < 0x1100 || (c >= 0xFF61 && c <= 0xFFDC);
         int advance = half ? cellWidth_ : 2 * cellWidth_;
-        if (c != L' ') ::TextOutW(dc, x, y, &c, 1);
+        if (c != L' ' && !whole.Draw(x, y, &c, 1, colour)) ::TextOutW(dc, x, y, &c, 1);
         x += advance;
     }
     result = TRUE;

@@ -1,5 +1,7 @@
 #include "skin/Bitmap_win.h"
 
+#include "framework/Graphics_win.h"
+
 #include <algorithm>
 #include <memory>
 #include <type_traits>
@@ -7,17 +9,6 @@
 #include <vector>
 
 namespace {
-
-BITMAPINFO TopDown32(int width, int height) {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    return info;
-}
 
 HBITMAP NewSection(int width, int height, std::uint32_t** bits) {
     if (width <= 0 || height <= 0 || width > TBitmap32::MaxDimension || height > TBitmap32::MaxDimension ||

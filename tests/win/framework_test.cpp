@@ -12,6 +12,7 @@
 #include "framework/Application_win.h"
 #include "framework/ComCtrls_win.h"
 #include "framework/ExtCtrls_win.h"
+#include "framework/HalfScaleText_win.h"
 #include "framework/Forms_win.h"
 #include "framework/IniFile_win.h"
 #include "framework/StdCtrls_win.h"
@@ -312,3 +313,52 @@ TEST_F(Framework, TwoTimersArmingEachOtherAlternate) {
 }
 
 } // namespace
+
+// Small CJK captions drawn from the outlines: at the label's size the glyph is the outline at twice
+// the size reduced 2:1 (some fonts' own small bitmaps lose strokes there).
+TEST_F(Framework, HalfScaleTextDrawsTheOutlineReducedAtTheFontsSize) {
+    auto font = [](int height) {
+        LOGFONTW lf{};
+        lf.lfHeight = height;
+        lf.lfCharSet = GB2312_CHARSET;
+        lf.lfQuality = NONANTIALIASED_QUALITY;
+        ::lstrcpyW(lf.lfFaceName, L"宋体");
+        return unique_hfont(::CreateFontIndirectW(&lf));
+    };
+    auto dark = [](HDC dc, int x, int y) { return GetGValue(::GetPixel(dc, x, y)) < 128; };
+    const wchar_t glyph[] = L"需";
+    unique_hbitmap small(::CreateBitmap(16, 16, 1, 32, nullptr));
+    unique_hbitmap large(::CreateBitmap(32, 32, 1, 32, nullptr));
+    unique_hdc ref(::CreateCompatibleDC(nullptr));
+    unique_hdc dc(::CreateCompatibleDC(nullptr));
+    ASSERT_TRUE(ref && dc && small && large);
+    RECT all{0, 0, 32, 32};
+
+    // The reference: the outline at twice the size, drawn plainly.
+    unique_hfont big = font(-24);
+    ScopedSelectObject refBitmap(ref.get(), large.get());
+    ScopedSelectObject refFont(ref.get(), big.get());
+    ::FillRect(ref.get(), &all, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
+    ::SetBkMode(ref.get(), TRANSPARENT);
+    ::TextOutW(ref.get(), 0, 0, glyph, 1);
+
+    unique_hfont label = font(-12);
+    ScopedSelectObject bitmap(dc.get(), small.get());
+    ScopedSelectObject selected(dc.get(), label.get());
+    ::FillRect(dc.get(), &all, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
+    ASSERT_TRUE(THalfScaleText(dc.get()).Draw(0, 0, glyph, 1, RGB(0, 0, 0)));
+
+    // Every pixel whose 2x2 block is mostly ink is dark, every one mostly paper is light (half and
+    // half may go either way).
+    int inked = 0, wrong = 0;
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 16; ++x) {
+            const int ink = dark(ref.get(), 2 * x, 2 * y) + dark(ref.get(), 2 * x + 1, 2 * y) +
+                            dark(ref.get(), 2 * x, 2 * y + 1) + dark(ref.get(), 2 * x + 1, 2 * y + 1);
+            if (ink == 2) continue;
+            inked += ink > 2;
+            wrong += (ink > 2) != dark(dc.get(), x, y);
+        }
+    EXPECT_GE(inked, 10) << "the reference glyph itself";
+    EXPECT_EQ(wrong, 0);
+}
