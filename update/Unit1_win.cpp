@@ -504,7 +504,8 @@ void TForm1::HTTPGetDoneFile(TObject*, const std::string& FileName, int) {
     const std::wstring name = AnsiToWide(DownLoadFileName);
     Log(L"-->" + name + L"下载完成");
     ::Sleep(300);
-    switch (JudgeDownload(GetFileSizeByName(FileName), DownLoadFileSize, [&] { return HashMatches(FileName); })) {
+    const auto matches = [&] { return HashMatches(FileName); };
+    switch (JudgeDownload(GetFileSizeByName(FileName), DownLoadFileSize, matches)) {
     case TDownloadVerdict::WrongSize:
         ReportWrongSize(FileName);
         EndRunWithFailure();
