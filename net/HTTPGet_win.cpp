@@ -131,89 +131,146 @@ void THTTPGetThread::Execute() {
     }
 }
 
-void THTTPGetThread::Transfer() {
-    startOffset_ = 0;
-    result_ = false;
-    const std::string stampName = ResumeStampFileName(FileName);
+// The WinInet handles of one transfer, with what every request over them repeats. Declared in the
+// order of opening; closed in reverse: request, connection, session.
+struct THTTPGetThread::TConnection {
+    unique_hinternet session, connection, request;
+    std::string path, accept, postQuery;
+    const char* referer = nullptr;
+    DWORD flags = 0;
 
-    const bool targetExists = FileExistsA(FileName);
+    bool Post() const { return !postQuery.empty(); }
+
+    bool OpenRequest() {
+        const char* acceptList[] = {accept.c_str(), nullptr};
+        request.reset(::HttpOpenRequestA(connection.get(), Post() ? "POST" : "GET", path.c_str(), "HTTP/1.1",
+                                         referer, acceptList, flags, 0));
+        // The request's own reads follow its own time-outs, not the session's.
+        if (request) SetNoProgressTimeouts(request.get());
+        return static_cast<bool>(request);
+    }
+
+    bool Send(const std::string& headers) {
+        const bool post = Post();
+        return ::HttpSendRequestA(request.get(), headers.empty() ? nullptr : headers.c_str(),
+                                  static_cast<DWORD>(headers.size()),
+                                  post ? const_cast<char*>(postQuery.data()) : nullptr,
+                                  post ? static_cast<DWORD>(postQuery.size()) : 0) != FALSE;
+    }
+};
+
+namespace {
+
+// Where an earlier, interrupted download of the file left off, from the file and its stamp.
+TResumeStart ReadResumeStart(const std::string& fileName, const std::string& stampName) {
+    const bool targetExists = FileExistsA(fileName);
     const bool stampExists = FileExistsA(stampName);
     std::string stampFile;
     int64_t targetSize = 0;
     if (targetExists && stampExists) {
         stampFile = ReadStampFile(stampName);
-        if (!ResumeStampValue(stampFile).empty()) targetSize = FileSizeOf(FileName);
+        if (!ResumeStampValue(stampFile).empty()) targetSize = FileSizeOf(fileName);
     }
-    const TResumeStart start = ResumeStart(targetExists, stampExists, stampFile, targetSize);
-    startOffset_ = start.StartOffset;
+    return ResumeStart(targetExists, stampExists, stampFile, targetSize);
+}
 
-    std::string host, path, portText = DefaultPortText(URL);
-    SplitUrl(URL, host, path, portText);
-    const bool secure = IsSecureUrl(URL);
-    const INTERNET_PORT port = static_cast<INTERNET_PORT>(UrlPortNumber(portText));
-
-    if (Terminated()) {
-        result_ = false;
-        return;
-    }
-
-    // Declared in the order of opening; closed in reverse: request, connection, session.
-    unique_hinternet session(::InternetOpenA(Agent.empty() ? nullptr : Agent.c_str(),
-                                             INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
-    if (!session) return;
-    SetNoProgressTimeouts(session.get());
-    unique_hinternet connection(::InternetConnectA(session.get(), host.c_str(), port, UserName.c_str(),
-                                                   Password.c_str(), INTERNET_SERVICE_HTTP, 0, 0));
-    if (!connection) return;
-
-    const bool post = !PostQuery.empty();
-    const std::string accept = "Accept: " + AcceptTypes;
-    const char* acceptList[] = {accept.c_str(), nullptr};
-    const DWORD flags = (UseCache ? 0 : INTERNET_FLAG_RELOAD) | (secure ? INTERNET_FLAG_SECURE : 0);
-    auto openRequest = [&] {
-        unique_hinternet opened(::HttpOpenRequestA(connection.get(), post ? "POST" : "GET", path.c_str(),
-                                                   "HTTP/1.1", Referer.empty() ? nullptr : Referer.c_str(),
-                                                   acceptList, flags, 0));
-        // The request's own reads follow its own time-outs, not the session's.
-        if (opened) SetNoProgressTimeouts(opened.get());
-        return opened;
-    };
-    auto send = [&](HINTERNET request, const std::string& headers) {
-        return ::HttpSendRequestA(request, headers.empty() ? nullptr : headers.c_str(),
-                                  static_cast<DWORD>(headers.size()),
-                                  post ? const_cast<char*>(PostQuery.data()) : nullptr,
-                                  post ? static_cast<DWORD>(PostQuery.size()) : 0) != FALSE;
-    };
-
-    unique_hinternet request = openRequest();
-    if (!request) return;
-    // A host that cannot be reached fails here; it is a failure, not an empty file.
-    if (!send(request.get(), post ? kFormContentType : "")) return;
-
-    if (Terminated()) {
-        result_ = false;
-        return;
-    }
-
-    unsigned status = 0;
-    if (!QueryStatus(request.get(), status) || !IsSuccessStatus(status)) return;
-
+// The answer's Content-Length (left as it was when there is none) and Last-Modified, which is
+// kept in the stamp at once so that an interrupted transfer can resume.
+void ReadAnswerHeaders(HINTERNET request, const std::string& stampName, int32_t& fileSize,
+                       std::string& newStamp) {
     std::string lengthText;
-    const bool haveLength = QueryText(request.get(), HTTP_QUERY_CONTENT_LENGTH, 2048, lengthText);
-    if (haveLength) {
+    if (QueryText(request, HTTP_QUERY_CONTENT_LENGTH, 2048, lengthText)) {
         int32_t size = 0;
         if (!ParseContentLength(lengthText, size))
             throw std::runtime_error("bad Content-Length: " + lengthText);
-        fileSize_ = size;
+        fileSize = size;
     }
-
-    std::string newStamp;
-    if (QueryText(request.get(), HTTP_QUERY_LAST_MODIFIED, 256, newStamp)) {
+    if (QueryText(request, HTTP_QUERY_LAST_MODIFIED, 256, newStamp)) {
         if (!newStamp.empty()) WriteStampFile(stampName, newStamp);
     } else {
         newStamp.clear();
     }
+}
 
+} // namespace
+
+bool THTTPGetThread::Connect(TConnection& c) {
+    std::string host, portText = DefaultPortText(URL);
+    SplitUrl(URL, host, c.path, portText);
+    const INTERNET_PORT port = static_cast<INTERNET_PORT>(UrlPortNumber(portText));
+    c.accept = "Accept: " + AcceptTypes;
+    c.postQuery = PostQuery;
+    c.referer = Referer.empty() ? nullptr : Referer.c_str();
+    c.flags = (UseCache ? 0 : INTERNET_FLAG_RELOAD) | (IsSecureUrl(URL) ? INTERNET_FLAG_SECURE : 0);
+
+    c.session.reset(::InternetOpenA(Agent.empty() ? nullptr : Agent.c_str(), INTERNET_OPEN_TYPE_PRECONFIG,
+                                    nullptr, nullptr, 0));
+    if (!c.session) return false;
+    SetNoProgressTimeouts(c.session.get());
+    c.connection.reset(::InternetConnectA(c.session.get(), host.c_str(), port, UserName.c_str(),
+                                          Password.c_str(), INTERNET_SERVICE_HTTP, 0, 0));
+    return static_cast<bool>(c.connection);
+}
+
+bool THTTPGetThread::AskForRest(TConnection& c, HANDLE target, bool& readBody) {
+    if (!c.OpenRequest()) return false;
+    std::string headers = RangeHeader(startOffset_, fileSize_);
+    if (c.Post()) headers = std::string(kFormContentType) + "\r\n" + headers;
+    unsigned status = 0;
+    if (!c.Send(headers) || !QueryStatus(c.request.get(), status)) return false;
+    switch (ClassifyRangeAnswer(status, startOffset_, fileSize_)) {
+    case TRangeAnswer::Append:
+        return true;
+    case TRangeAnswer::StartOver:
+        // The whole file came instead of the range: appending it would corrupt the file.
+        SeekAndCut(target, 0);
+        startOffset_ = 0;
+        return true;
+    case TRangeAnswer::AlreadyComplete:
+        readBody = false;
+        return true;
+    case TRangeAnswer::Fail:
+        break;
+    }
+    return false;
+}
+
+bool THTTPGetThread::ReadBody(TConnection& c, HANDLE target) {
+    std::vector<char> buffer(kReadPiece);
+    for (;;) {
+        if (Terminated()) return false;
+        DWORD got = 0;
+        if (!::InternetReadFile(c.request.get(), buffer.data(), kReadPiece, &got) || got == 0) return true;
+        lastRead_ = got;
+        WriteAll(target, buffer.data(), got);
+        bytesRead_ += got;
+        if (progress_) Synchronize([this] { ReportProgress(); });
+    }
+}
+
+void THTTPGetThread::Transfer() {
+    startOffset_ = 0;
+    result_ = false;
+    const std::string stampName = ResumeStampFileName(FileName);
+    const TResumeStart start = ReadResumeStart(FileName, stampName);
+    startOffset_ = start.StartOffset;
+    if (Terminated()) {
+        result_ = false;
+        return;
+    }
+
+    TConnection c;
+    if (!Connect(c) || !c.OpenRequest()) return;
+    // A host that cannot be reached fails here; it is a failure, not an empty file.
+    if (!c.Send(c.Post() ? kFormContentType : "")) return;
+    if (Terminated()) {
+        result_ = false;
+        return;
+    }
+    unsigned status = 0;
+    if (!QueryStatus(c.request.get(), status) || !IsSuccessStatus(status)) return;
+    std::string newStamp;
+    ReadAnswerHeaders(c.request.get(), stampName, fileSize_, newStamp);
     if (Terminated()) {
         result_ = false;
         return;
@@ -223,45 +280,12 @@ void THTTPGetThread::Transfer() {
     const TTransferPlan plan = PlanTransfer(start.OldStamp, newStamp, startOffset_, FileExistsA(FileName));
     startOffset_ = plan.StartOffset;
     unique_handle target = OpenTarget(FileName, plan);
-
     bool readBody = true;
-    if (plan.SendRange) {
-        request = openRequest();
-        if (!request) return;
-        std::string headers = RangeHeader(startOffset_, fileSize_);
-        if (post) headers = std::string(kFormContentType) + "\r\n" + headers;
-        if (!send(request.get(), headers)) return;
-        if (!QueryStatus(request.get(), status)) return;
-        switch (ClassifyRangeAnswer(status, startOffset_, fileSize_)) {
-        case TRangeAnswer::Append:
-            break;
-        case TRangeAnswer::StartOver:
-            // The whole file came instead of the range: appending it would corrupt the file.
-            SeekAndCut(target.get(), 0);
-            startOffset_ = 0;
-            break;
-        case TRangeAnswer::AlreadyComplete:
-            readBody = false;
-            break;
-        case TRangeAnswer::Fail:
-            return;
-        }
+    if (plan.SendRange && !AskForRest(c, target.get(), readBody)) return;
+    if (readBody && !ReadBody(c, target.get())) {
+        result_ = false;
+        return;
     }
-
-    std::vector<char> buffer(kReadPiece);
-    while (readBody) {
-        if (Terminated()) {
-            result_ = false;
-            return;
-        }
-        DWORD got = 0;
-        if (!::InternetReadFile(request.get(), buffer.data(), kReadPiece, &got) || got == 0) break;
-        lastRead_ = got;
-        WriteAll(target.get(), buffer.data(), got);
-        bytesRead_ += got;
-        if (progress_) Synchronize([this] { ReportProgress(); });
-    }
-
     result_ = TransferComplete(bytesRead_, fileSize_, startOffset_);
 }
 

@@ -42,6 +42,14 @@ private:
     THTTPGetThread(THTTPGet* component, THTTPProgressEvent progress);
 
     void Transfer();
+    struct TConnection;
+    // Opens the session and the connection to the URL's server.
+    bool Connect(TConnection& c);
+    // Asks again for the part of the file not yet here; false when the answer cannot be used.
+    // readBody is cleared when the file turns out complete already.
+    bool AskForRest(TConnection& c, HANDLE target, bool& readBody);
+    // Writes the answer's body into the target; false when the transfer was stopped.
+    bool ReadBody(TConnection& c, HANDLE target);
     void ReportProgress();
 
     // Window-thread only: cleared when the component goes, so nothing reaches it any more.

@@ -180,3 +180,25 @@ const char* LineErrorText(TLineError error) {
     }
     return "";
 }
+
+TLineVerdict ReadListLine(const std::string& line, bool signedRun, TUpdateLine& out, TLineError& error) {
+    error = TLineError::None;
+    if (IsBlankListLine(line)) return TLineVerdict::Skip;
+    error = ParseUpdateLine(line, out);
+    if (error == TLineError::None && HashCheckFor(out.hashField, signedRun) == THashCheck::Refuse)
+        error = TLineError::NoHash;
+    return error == TLineError::None ? TLineVerdict::Take : TLineVerdict::Refuse;
+}
+
+TInstalledAction InstalledActionFor(bool exists, int64_t installedSize, int32_t listedSize,
+                                    const std::function<bool()>& contentMatches) {
+    if (!exists) return TInstalledAction::Download;
+    if (installedSize == listedSize && contentMatches()) return TInstalledAction::UpToDate;
+    return TInstalledAction::Replace;
+}
+
+TDownloadVerdict JudgeDownload(int64_t downloadedSize, int32_t listedSize,
+                               const std::function<bool()>& contentMatches) {
+    if (downloadedSize != listedSize) return TDownloadVerdict::WrongSize;
+    return contentMatches() ? TDownloadVerdict::Verified : TDownloadVerdict::WrongHash;
+}

@@ -2,6 +2,7 @@
 // The decisions of the update run that need no platform: the date query, list clean-up, the
 // ranking of update servers, and the reading and checking of update-list lines.
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -88,3 +89,24 @@ const char* LineErrorText(TLineError error);
 inline bool IsBlankListLine(const std::string& line) {
     return line.empty() || line == " ";
 }
+
+// The download step's reading of the first line of the update list: a blank line is dropped, a
+// line that fails its checks (a signed run also wants the SHA-256) stops the run, any other is
+// fetched or found current.
+enum class TLineVerdict { Skip, Refuse, Take };
+TLineVerdict ReadListLine(const std::string& line, bool signedRun, TUpdateLine& out, TLineError& error);
+
+// What a taken line does with the copy installed. Its content is compared (contentMatches) only
+// when the sizes agree: hashing a large file that is bound to differ would stall the run.
+enum class TInstalledAction {
+    UpToDate, // same size and, when the line has a hash, same content: the line is done
+    Replace,  // present but different: its process is ended and a new copy fetched
+    Download, // not there yet
+};
+TInstalledAction InstalledActionFor(bool exists, int64_t installedSize, int32_t listedSize,
+                                    const std::function<bool()>& contentMatches);
+
+// A finished transfer against its line; the content is compared only at the listed size.
+enum class TDownloadVerdict { WrongSize, WrongHash, Verified };
+TDownloadVerdict JudgeDownload(int64_t downloadedSize, int32_t listedSize,
+                               const std::function<bool()>& contentMatches);

@@ -14,6 +14,7 @@
 #include "framework/StdCtrls_win.h"
 #include "update/ListVerifier_win.h"
 #include "update/ProgressThrottle.h"
+#include "update/RunLogic.h"
 
 class THTTPGet;
 class TCoolTrayIcon;
@@ -156,22 +157,44 @@ private:
     unsigned long long createdAt_;
     TProgressThrottle progressThrottle_;
     void CreateControls();
+    void CreateTimers();
     void CreateTray();
     // The four steps of every failure that the tray shows: both picture timers stopped, picture 3.
     void ShowFailurePicture();
     // Loads a list file beside the program into the list box, without its empty lines. When it is
     // missing: the status text, the failure picture, and false.
     bool LoadListFile(const std::string& name, TListBox* into, const std::wstring& failure);
+    // The download step's parts for the first line of the update list.
+    void ShowLineFields(const std::string& line);
+    void RefuseListLine(const std::string& line, TLineError error);
+    void TakeListLine(const TUpdateLine& parsed);
+    // Starts the line's transfer, or says the installed file is current and returns false.
+    bool FetchUnlessCurrent();
     void StartFileDownload();
+    // A finished transfer that is not the listed file: the log says why.
+    void ReportWrongSize(const std::string& downloaded);
+    void DiscardWrongContent(const std::string& downloaded);
     // Writes the kept progress values into the bar and the two size fields.
     void ShowProgress();
     // The end of a file's transfer: its last values are shown, the next file starts afresh.
     void EndProgress();
     void EndRunWithFailure();
+    void EndRunWithListFailure(const std::string& entry, TListFetch fetched, const std::string& reason);
+    // After a file is in place: the self-extractor runs, the next line is taken.
+    void NextListLine();
+    // The ping value of an update server for the ranking.
+    static std::string PingValueOf(const std::string& serverUrl);
+    void ShowRanking(const TPingRanking& ranking);
+    void ShowRunWindow();
+    void HideTaskbarButton();
     bool WriteBatch(const std::string& path, const std::vector<std::string>& lines);
     std::string Today() const;
     std::string InstalledPath() const { return AppPath + DownLoadFileDir + DownLoadFileName; }
     void CreateHiddenPage();
+    void CreateSettingsTab();
+    void CreateListsTab();
+    void CreateStepsTab();
+    void ConnectSteps();
     template <class T> T* Make(TWinControl* parent, int id, int left, int top, int width, int height);
     template <class T>
     T* MakeCaptioned(TWinControl* parent, int id, int left, int top, int width, int height,

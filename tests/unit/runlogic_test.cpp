@@ -189,4 +189,88 @@ TEST(BlankListLine, OnlyEmptyOrOneBlank) {
     EXPECT_FALSE(IsBlankListLine("\t"));
 }
 
+TEST(ReadListLine, SkipsBlanksRefusesBadLinesAndWantsTheHashInASignedRun) {
+    const std::string hash(64, 'c');
+    struct Row {
+        std::string line;
+        bool signedRun;
+        TLineVerdict verdict;
+        TLineError error;
+    };
+    const Row rows[] = {
+        {"", true, TLineVerdict::Skip, TLineError::None},
+        {" ", false, TLineVerdict::Skip, TLineError::None},
+        {"a.dll|5", false, TLineVerdict::Refuse, TLineError::TooFewFields},
+        {"..|5|", true, TLineVerdict::Refuse, TLineError::UnsafeName},
+        {"a.dll|5|", false, TLineVerdict::Take, TLineError::None},
+        {"a.dll|5|", true, TLineVerdict::Refuse, TLineError::NoHash},
+        {"a.dll|5||note", true, TLineVerdict::Refuse, TLineError::NoHash},
+        {"a.dll|5||" + hash, true, TLineVerdict::Take, TLineError::None},
+    };
+    for (const Row& r : rows) {
+        TUpdateLine parsed;
+        TLineError error = TLineError::BadSize;
+        EXPECT_EQ(ReadListLine(r.line, r.signedRun, parsed, error), r.verdict) << r.line << r.signedRun;
+        EXPECT_EQ(error, r.error) << r.line << r.signedRun;
+    }
+    TUpdateLine parsed;
+    TLineError error;
+    ASSERT_EQ(ReadListLine("a.dll|5|sub\\|" + hash, true, parsed, error), TLineVerdict::Take);
+    EXPECT_EQ(parsed.name, "a.dll");
+    EXPECT_EQ(parsed.size, 5);
+    EXPECT_EQ(parsed.dir, "sub\\");
+    EXPECT_EQ(parsed.hashField, hash);
+}
+
+TEST(InstalledActionFor, ComparesContentOnlyAtTheListedSize) {
+    struct Row {
+        bool exists;
+        int64_t installedSize;
+        bool contentMatches;
+        TInstalledAction action;
+        int comparisons;
+    };
+    const Row rows[] = {
+        {false, 0, true, TInstalledAction::Download, 0},
+        {true, 5, true, TInstalledAction::UpToDate, 1},
+        {true, 5, false, TInstalledAction::Replace, 1},
+        {true, 4, true, TInstalledAction::Replace, 0},
+        // A size beyond 32 bits never passes for the listed one.
+        {true, (int64_t{1} << 32) + 5, true, TInstalledAction::Replace, 0},
+    };
+    for (const Row& r : rows) {
+        int comparisons = 0;
+        const auto matches = [&] {
+            ++comparisons;
+            return r.contentMatches;
+        };
+        EXPECT_EQ(InstalledActionFor(r.exists, r.installedSize, 5, matches), r.action) << r.installedSize;
+        EXPECT_EQ(comparisons, r.comparisons) << r.installedSize;
+    }
+}
+
+TEST(JudgeDownload, SizeFirstThenContent) {
+    struct Row {
+        int64_t downloadedSize;
+        bool contentMatches;
+        TDownloadVerdict verdict;
+        int comparisons;
+    };
+    const Row rows[] = {
+        {7, true, TDownloadVerdict::Verified, 1},
+        {7, false, TDownloadVerdict::WrongHash, 1},
+        {6, true, TDownloadVerdict::WrongSize, 0},
+        {-1, true, TDownloadVerdict::WrongSize, 0},
+    };
+    for (const Row& r : rows) {
+        int comparisons = 0;
+        const auto matches = [&] {
+            ++comparisons;
+            return r.contentMatches;
+        };
+        EXPECT_EQ(JudgeDownload(r.downloadedSize, 7, matches), r.verdict) << r.downloadedSize;
+        EXPECT_EQ(comparisons, r.comparisons) << r.downloadedSize;
+    }
+}
+
 } // namespace

@@ -652,185 +652,220 @@ std::string IniText(const std::vector<Section>& sections) {
     return text;
 }
 
-} // namespace
-
-std::vector<SkinFile> BuildSkin() {
+// The skin as it is built: the INI's sections in order and the images they name, in the order
+// the files are written.
+struct SkinParts {
+    std::vector<Section> sections;
     std::vector<std::pair<std::string, Image>> images;
-    auto add = [&](const std::string& name, Image img) {
+
+    // Keeps an image under its file name; returns the name for the section's key.
+    std::string Add(const std::string& name, Image img) {
         images.emplace_back(name, std::move(img));
         return name;
-    };
+    }
+};
 
-    std::vector<Section> sections;
-    sections.push_back({"TitlebarSkin", {{"SkinName", "Quenbry Slate"}, {"Author", "Quenbry"}}});
+// The window frame: its four strips and where the title goes.
+void AddFrame(SkinParts& skin) {
+    skin.sections.push_back({"TitlebarSkin", {{"SkinName", "Quenbry Slate"}, {"Author", "Quenbry"}}});
 
     const FrameImages frame = BuildFrame();
     const int sideBottom = kBorder;
-    sections.push_back({"Personality",
-                        {{"Left", add("FrameLeft.bmp", frame.left)},
-                         {"LeftFrame", "2"},
-                         {"LeftStretch", "1"},
-                         {"LeftTrans", "1"},
-                         {"LeftTopHeight", N(kCaption)},
-                         {"LeftBotHeight", N(sideBottom)},
-                         {"Right", add("FrameRight.bmp", frame.right)},
-                         {"RightFrame", "2"},
-                         {"RightStretch", "1"},
-                         {"RightTrans", "1"},
-                         {"RightTopHeight", N(kCaption)},
-                         {"RightBotHeight", N(sideBottom)},
-                         {"Top", add("FrameTop.bmp", frame.top)},
-                         {"TopFrame", "2"},
-                         {"TopStretch", "1"},
-                         // Marked transparent (though it holds no magenta) so that the window region is cut
-                         // from the strips themselves, keeping the rounded corners of the side strips.
-                         {"TopTrans", "1"},
-                         {"TopTopHeight", N(kTopMargin)},
-                         {"TopBotHeight", N(kTopMargin)},
-                         {"Bottom", add("FrameBottom.bmp", frame.bottom)},
-                         {"BottomFrame", "2"},
-                         {"BottomStretch", "1"},
-                         {"BottomTrans", "0"},
-                         {"BottomTopHeight", N(kTopMargin)},
-                         {"BottomBotHeight", N(kTopMargin)},
-                         // The title starts right of the window icon (8 + 16 pixels) and stops
-                         // short of the three caption buttons.
-                         {"TextShift", "22"},
-                         {"TextShiftVert", "0"},
-                         {"TextRightClip", "76"},
-                         {"TextAlignment", "0"}}});
+    skin.sections.push_back(
+        {"Personality",
+         {{"Left", skin.Add("FrameLeft.bmp", frame.left)},
+          {"LeftFrame", "2"},
+          {"LeftStretch", "1"},
+          {"LeftTrans", "1"},
+          {"LeftTopHeight", N(kCaption)},
+          {"LeftBotHeight", N(sideBottom)},
+          {"Right", skin.Add("FrameRight.bmp", frame.right)},
+          {"RightFrame", "2"},
+          {"RightStretch", "1"},
+          {"RightTrans", "1"},
+          {"RightTopHeight", N(kCaption)},
+          {"RightBotHeight", N(sideBottom)},
+          {"Top", skin.Add("FrameTop.bmp", frame.top)},
+          {"TopFrame", "2"},
+          {"TopStretch", "1"},
+          // Marked transparent (though it holds no magenta) so that the window region is cut
+          // from the strips themselves, keeping the rounded corners of the side strips.
+          {"TopTrans", "1"},
+          {"TopTopHeight", N(kTopMargin)},
+          {"TopBotHeight", N(kTopMargin)},
+          {"Bottom", skin.Add("FrameBottom.bmp", frame.bottom)},
+          {"BottomFrame", "2"},
+          {"BottomStretch", "1"},
+          {"BottomTrans", "0"},
+          {"BottomTopHeight", N(kTopMargin)},
+          {"BottomBotHeight", N(kTopMargin)},
+          // The title starts right of the window icon (8 + 16 pixels) and stops
+          // short of the three caption buttons.
+          {"TextShift", "22"},
+          {"TextShiftVert", "0"},
+          {"TextRightClip", "76"},
+          {"TextAlignment", "0"}}});
+}
 
-    sections.push_back({"Colours",
-                        {{"WindowText", ColourText(kText)},
-                         {"TitleTextActive", "255 255 255"},
-                         {"TitleTextNoActive", "74 82 96"},
-                         {"ButtonFace", ColourText(kFace)},
-                         {"ButtonText", ColourText(kText)},
-                         {"ButtonHilight", "255 255 255"},
-                         {"Buttonlight", "248 249 250"},
-                         {"ButtonShadow", ColourText(kShadow)},
-                         {"ButtonDkShadow", "110 118 130"},
-                         {"HilightText", "24 32 44"},
-                         {"Hilight", "214 224 236"},
-                         {"Menubar", ColourText(kFace)},
-                         {"MenuBarText", ColourText(kText)},
-                         {"MenuText", ColourText(kText)},
-                         {"Menu", "255 255 255"},
-                         {"Scrollbar", ColourText(kTrack)}}});
+void AddColours(SkinParts& skin) {
+    skin.sections.push_back({"Colours",
+                             {{"WindowText", ColourText(kText)},
+                              {"TitleTextActive", "255 255 255"},
+                              {"TitleTextNoActive", "74 82 96"},
+                              {"ButtonFace", ColourText(kFace)},
+                              {"ButtonText", ColourText(kText)},
+                              {"ButtonHilight", "255 255 255"},
+                              {"Buttonlight", "248 249 250"},
+                              {"ButtonShadow", ColourText(kShadow)},
+                              {"ButtonDkShadow", "110 118 130"},
+                              {"HilightText", "24 32 44"},
+                              {"Hilight", "214 224 236"},
+                              {"Menubar", ColourText(kFace)},
+                              {"MenuBarText", ColourText(kText)},
+                              {"MenuText", ColourText(kText)},
+                              {"Menu", "255 255 255"},
+                              {"Scrollbar", ColourText(kTrack)}}});
+}
 
+void AddCaptionButtons(SkinParts& skin) {
     // Caption buttons, right-aligned: XCoord counts from the window's right edge.
     const int y = (kCaption - kCapButtonH) / 2;
     const int closeX = kBorder + kCapButtonW + 2;
     const int maxX = closeX + kCapButtonW + 2;
     const int minX = maxX + kCapButtonW + 2;
-    sections.push_back({"Button0",
-                        {{"ButtonImage", add("CloseButton.bmp", CaptionButton(kGlyphClose, true))},
-                         {"Align", "1"},
-                         {"XCoord", N(closeX)},
-                         {"YCoord", N(y)},
-                         {"Action", "0"},
-                         {"Visibility", "0"},
-                         {"Frame", "4"}}});
-    sections.push_back({"Button1",
-                        {{"ButtonImage", add("MaxButton.bmp", CaptionButton(kGlyphMax, false))},
-                         {"Align", "1"},
-                         {"XCoord", N(maxX)},
-                         {"YCoord", N(y)},
-                         {"Action", "1"},
-                         {"Visibility", "2"},
-                         {"Visibility1", "6"},
-                         {"Frame", "4"}}});
-    sections.push_back({"Button2",
-                        {{"ButtonImage", add("MinButton.bmp", CaptionButton(kGlyphMin, false))},
-                         {"Align", "1"},
-                         {"XCoord", N(minX)},
-                         {"YCoord", N(y)},
-                         {"Action", "2"},
-                         {"Visibility", "8"},
-                         {"Frame", "4"}}});
-    sections.push_back({"Button3",
-                        {{"ButtonImage", add("RestoreButton.bmp", CaptionButton(kGlyphRestore, false))},
-                         {"Align", "1"},
-                         {"XCoord", N(maxX)},
-                         {"YCoord", N(y)},
-                         {"Action", "1"},
-                         {"Visibility", "1"},
-                         {"Frame", "4"}}});
+    skin.sections.push_back({"Button0",
+                             {{"ButtonImage", skin.Add("CloseButton.bmp", CaptionButton(kGlyphClose, true))},
+                              {"Align", "1"},
+                              {"XCoord", N(closeX)},
+                              {"YCoord", N(y)},
+                              {"Action", "0"},
+                              {"Visibility", "0"},
+                              {"Frame", "4"}}});
+    skin.sections.push_back({"Button1",
+                             {{"ButtonImage", skin.Add("MaxButton.bmp", CaptionButton(kGlyphMax, false))},
+                              {"Align", "1"},
+                              {"XCoord", N(maxX)},
+                              {"YCoord", N(y)},
+                              {"Action", "1"},
+                              {"Visibility", "2"},
+                              {"Visibility1", "6"},
+                              {"Frame", "4"}}});
+    skin.sections.push_back({"Button2",
+                             {{"ButtonImage", skin.Add("MinButton.bmp", CaptionButton(kGlyphMin, false))},
+                              {"Align", "1"},
+                              {"XCoord", N(minX)},
+                              {"YCoord", N(y)},
+                              {"Action", "2"},
+                              {"Visibility", "8"},
+                              {"Frame", "4"}}});
+    skin.sections.push_back(
+        {"Button3",
+         {{"ButtonImage", skin.Add("RestoreButton.bmp", CaptionButton(kGlyphRestore, false))},
+          {"Align", "1"},
+          {"XCoord", N(maxX)},
+          {"YCoord", N(y)},
+          {"Action", "1"},
+          {"Visibility", "1"},
+          {"Frame", "4"}}});
     // The window icon: no image of its own, the frame draws the window's small icon.
-    sections.push_back({"Button4",
-                        {{"Align", "0"},
-                         {"XCoord", "8"},
-                         {"YCoord", N((kCaption - 16) / 2)},
-                         {"Action", "3"},
-                         {"Visibility", "0"}}});
+    skin.sections.push_back({"Button4",
+                             {{"Align", "0"},
+                              {"XCoord", "8"},
+                              {"YCoord", N((kCaption - 16) / 2)},
+                              {"Action", "3"},
+                              {"Visibility", "0"}}});
+}
 
-    sections.push_back(
-        {"Buttons", Join({{"Bitmap", add("Buttons.bmp", Buttons())}},
+// Push buttons, check and radio boxes, progress bar, group box, tabs, status bar, combo box, the
+// sunken edge and menus.
+void AddControls(SkinParts& skin) {
+    skin.sections.push_back(
+        {"Buttons", Join({{"Bitmap", skin.Add("Buttons.bmp", Buttons())}},
                          Join(Margins(kButtonMargin, kButtonMargin, kButtonMargin, kButtonMargin),
                               {{"Trans", "1"},
                                {"Tile", "0"},
-                               {"CheckButton", add("CheckBox.bmp", CheckBoxes())},
+                               {"CheckButton", skin.Add("CheckBox.bmp", CheckBoxes())},
                                {"CheckButtonFrame", "12"},
-                               {"RadioButton", add("RadioButton.bmp", RadioButtons())},
+                               {"RadioButton", skin.Add("RadioButton.bmp", RadioButtons())},
                                {"RadioButtonFrame", "8"}}))});
 
-    sections.push_back(
-        {"Progress", Join({{"Bitmap", add("Progress.bmp", ProgressTrough())}},
+    skin.sections.push_back(
+        {"Progress", Join({{"Bitmap", skin.Add("Progress.bmp", ProgressTrough())}},
                           Join(Margins(3, 3, 3, 3), {{"Trans", "1"}, {"Tile", "0"}, {"Style", "1"}}))});
-    sections.push_back(
+    skin.sections.push_back(
         {"Progress.Chunk",
-         Join({{"Image", add("ProgressChunk.bmp", ProgressChunk())}},
+         Join({{"Image", skin.Add("ProgressChunk.bmp", ProgressChunk())}},
               Join(Margins(2, 2, 5, 2), {{"Trans", "1"}, {"Tile", "0"}, {"Style", "1"}, {"Frame", "1"}}))});
 
-    sections.push_back({"GroupBoxEdge", Join({{"Image", add("GroupBoxEdge.bmp", GroupBoxEdge())}},
-                                             Join(Margins(4, 4, 4, 4), {{"Trans", "1"}, {"Tile", "0"}}))});
-    sections.push_back({"GroupBox", Join({{"Image", add("GroupBox.bmp", GroupBoxLabel())}},
-                                         Join(Margins(2, 2, 2, 2), {{"Trans", "0"}, {"Tile", "0"}}))});
+    skin.sections.push_back(
+        {"GroupBoxEdge", Join({{"Image", skin.Add("GroupBoxEdge.bmp", GroupBoxEdge())}},
+                              Join(Margins(4, 4, 4, 4), {{"Trans", "1"}, {"Tile", "0"}}))});
+    skin.sections.push_back({"GroupBox", Join({{"Image", skin.Add("GroupBox.bmp", GroupBoxLabel())}},
+                                              Join(Margins(2, 2, 2, 2), {{"Trans", "0"}, {"Tile", "0"}}))});
 
-    sections.push_back({"Tabs", Join({{"Image", add("Tab.bmp", Tabs())}},
-                                     Join(Margins(3, 3, 3, 1), {{"Trans", "0"},
-                                                                {"Tile", "0"},
-                                                                {"Style", "1"},
-                                                                {"NormalColour2", "70 80 94"},
-                                                                {"MouseOverColour2", ColourText(kText)}}))});
-    sections.push_back({"Tab.Pane", Join({{"Image", add("TabSheet.bmp", TabPane())}},
-                                         Join(Margins(2, 2, 2, 2), {{"Trans", "0"}, {"Tile", "0"}}))});
+    skin.sections.push_back(
+        {"Tabs", Join({{"Image", skin.Add("Tab.bmp", Tabs())}},
+                      Join(Margins(3, 3, 3, 1), {{"Trans", "0"},
+                                                 {"Tile", "0"},
+                                                 {"Style", "1"},
+                                                 {"NormalColour2", "70 80 94"},
+                                                 {"MouseOverColour2", ColourText(kText)}}))});
+    skin.sections.push_back({"Tab.Pane", Join({{"Image", skin.Add("TabSheet.bmp", TabPane())}},
+                                              Join(Margins(2, 2, 2, 2), {{"Trans", "0"}, {"Tile", "0"}}))});
 
-    sections.push_back(
+    skin.sections.push_back(
         {"StatusBarEdges",
-         Join({{"Image", add("StatusBar.bmp", StatusBarEdges())}},
+         Join({{"Image", skin.Add("StatusBar.bmp", StatusBarEdges())}},
               Join(Margins(2, 2, 2, 2), {{"Trans", "0"}, {"Tile", "0"}, {"NormalColour2", "40 48 58"}}))});
 
-    sections.push_back(
-        {"ComboButton", Join({{"Image", add("ComboButton.bmp", ComboButton())}},
+    skin.sections.push_back(
+        {"ComboButton", Join({{"Image", skin.Add("ComboButton.bmp", ComboButton())}},
                              Join(Margins(2, 2, 2, 2), {{"Trans", "1"}, {"Tile", "0"}, {"Style", "1"}}))});
-    sections.push_back({"SunkEdge", Join({{"Image", add("SunkEdge.bmp", SunkEdge())}},
-                                         Join(Margins(2, 2, 2, 2), {{"Trans", "1"}, {"Tile", "0"}}))});
-    sections.push_back({"ExtraImages", {{"Image", add("ExtraImages.bmp", ExtraImages())}, {"Trans", "1"}}});
+    skin.sections.push_back({"SunkEdge", Join({{"Image", skin.Add("SunkEdge.bmp", SunkEdge())}},
+                                              Join(Margins(2, 2, 2, 2), {{"Trans", "1"}, {"Tile", "0"}}))});
+    skin.sections.push_back(
+        {"ExtraImages", {{"Image", skin.Add("ExtraImages.bmp", ExtraImages())}, {"Trans", "1"}}});
 
-    sections.push_back(
-        {"MenuItem", Join({{"Image", add("MenuItem.bmp", MenuItem())}},
+    skin.sections.push_back(
+        {"MenuItem", Join({{"Image", skin.Add("MenuItem.bmp", MenuItem())}},
                           Join(Margins(3, 3, 3, 3), {{"Trans", "1"}, {"Tile", "0"}, {"Frame", "5"}}))});
-    sections.push_back({"MenuBackground", Join({{"Image", add("MenuBackground.bmp", MenuBackground())}},
-                                               Join(Margins(3, 3, 3, 3), {{"Trans", "0"}, {"Tile", "0"}}))});
+    skin.sections.push_back(
+        {"MenuBackground", Join({{"Image", skin.Add("MenuBackground.bmp", MenuBackground())}},
+                                Join(Margins(3, 3, 3, 3), {{"Trans", "0"}, {"Tile", "0"}}))});
+}
 
+void AddScrollbars(SkinParts& skin) {
     const ScrollImages scroll = BuildScroll();
-    sections.push_back({"Scrollbar", {{"Image", add("ScrollbarArrow.bmp", scroll.arrows)}, {"Trans", "1"}}});
-    sections.push_back({"HorzScroll", Join({{"Image", add("ScrollbarHBar.bmp", scroll.horzTrack)}},
-                                           Join(Margins(0, 1, 0, 1), {{"Trans", "0"}, {"Tile", "0"}}))});
-    sections.push_back({"VertScroll", Join({{"Image", add("ScrollbarVBar.bmp", scroll.vertTrack)}},
-                                           Join(Margins(1, 0, 1, 0), {{"Trans", "0"}, {"Tile", "0"}}))});
-    sections.push_back({"HorzScrollThumb", Join({{"Image", add("ScrollbarHThumb.bmp", scroll.horzThumb)}},
-                                                Join(Margins(5, 5, 5, 5),
-                                                     {{"Trans", "1"}, {"Tile", "0"}, {"FrameCount", "3"}}))});
-    sections.push_back({"VertScrollThumb", Join({{"Image", add("ScrollbarVThumb.bmp", scroll.vertThumb)}},
-                                                Join(Margins(5, 5, 5, 5),
-                                                     {{"Trans", "1"}, {"Tile", "0"}, {"FrameCount", "3"}}))});
+    skin.sections.push_back(
+        {"Scrollbar", {{"Image", skin.Add("ScrollbarArrow.bmp", scroll.arrows)}, {"Trans", "1"}}});
+    skin.sections.push_back({"HorzScroll", Join({{"Image", skin.Add("ScrollbarHBar.bmp", scroll.horzTrack)}},
+                                                Join(Margins(0, 1, 0, 1), {{"Trans", "0"}, {"Tile", "0"}}))});
+    skin.sections.push_back({"VertScroll", Join({{"Image", skin.Add("ScrollbarVBar.bmp", scroll.vertTrack)}},
+                                                Join(Margins(1, 0, 1, 0), {{"Trans", "0"}, {"Tile", "0"}}))});
+    skin.sections.push_back(
+        {"HorzScrollThumb",
+         Join({{"Image", skin.Add("ScrollbarHThumb.bmp", scroll.horzThumb)}},
+              Join(Margins(5, 5, 5, 5), {{"Trans", "1"}, {"Tile", "0"}, {"FrameCount", "3"}}))});
+    skin.sections.push_back(
+        {"VertScrollThumb",
+         Join({{"Image", skin.Add("ScrollbarVThumb.bmp", scroll.vertThumb)}},
+              Join(Margins(5, 5, 5, 5), {{"Trans", "1"}, {"Tile", "0"}, {"FrameCount", "3"}}))});
+}
+
+} // namespace
+
+std::vector<SkinFile> BuildSkin() {
+    SkinParts skin;
+    AddFrame(skin);
+    AddColours(skin);
+    AddCaptionButtons(skin);
+    AddControls(skin);
+    AddScrollbars(skin);
 
     std::vector<SkinFile> files;
-    const std::string ini = IniText(sections);
+    const std::string ini = IniText(skin.sections);
     files.push_back({kIniName, std::vector<std::uint8_t>(ini.begin(), ini.end())});
-    for (const auto& [name, img] : images)
+    for (const auto& [name, img] : skin.images)
         files.push_back({name, img.EncodeBmp()});
     return files;
 }
