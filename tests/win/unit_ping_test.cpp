@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <string>
 
 namespace {
@@ -45,23 +44,6 @@ TEST(Tping, UnusableAddressGives500) {
     result = "45";
     ping.PingAddress("127.255.255.255", result); // the loopback net's broadcast: no echo is sent
     EXPECT_EQ(result, "500");
-}
-
-TEST(Tping, SilentAddressGives500AfterTimeout) {
-    // Every 127.x address answers on Linux, so an address that stays silent has to come from the
-    // environment (for example a network namespace that ignores echo requests).
-    const char* silent = std::getenv("UPDATER_TEST_ICMP_SILENT");
-    if (!silent || !*silent)
-        GTEST_SKIP()
-            << "no silent address: set UPDATER_TEST_ICMP_SILENT to an address that does not answer echo";
-    Tping ping;
-    std::string result = "45";
-    const DWORD start = ::GetTickCount();
-    ping.PingAddress(silent, result);
-    const DWORD elapsed = ::GetTickCount() - start;
-    EXPECT_EQ(result, "500");
-    EXPECT_GE(elapsed, 3500u);
-    EXPECT_LT(elapsed, 8000u);
 }
 
 TEST(Tping, EachObjectHoldsTheLibraryAndReleasesIt) {
