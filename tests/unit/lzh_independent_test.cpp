@@ -255,8 +255,8 @@ Bytes Unpack(const Packed& packed, size_t size) {
 
 // Words, numbers, runs, spaces and stretches of noise: matches of every length and distance.
 Bytes MixedData(size_t size, uint32_t seed) {
-    static const char* const words[] = {"skin", "frame", "button", "caption", "border", "[Form]",
-                                        "Left=", "Top=", "\r\n", "bitmap", "colour", "menu"};
+    static const char* const words[] = {"skin",  "frame", "button", "caption", "border", "[Form]",
+                                        "Left=", "Top=",  "\r\n",   "bitmap",  "colour", "menu"};
     std::mt19937 rng(seed);
     Bytes out(40, ' '); // starts with spaces the leading ring contents can supply
     while (out.size() < size) {
