@@ -10,6 +10,8 @@
 #include "framework/Forms_win.h"
 #include "skin/Bitmap_win.h"
 #include "skin/ImgUtil_win.h"
+#include "skin/SkinControlMap_win.h"
+#include "skin/SkinControl_win.h"
 #include "skin/WinSkinData.h"
 
 namespace {
@@ -134,6 +136,7 @@ TWinSkinForm::TWinSkinForm(TComponent* owner, HWND window, TSkinData* skin, std:
 
 TWinSkinForm::~TWinSkinForm() {
     RestoreHandlers();
+    FreeControls(false);
     captionObjects_.clear();
     if (TSkinManage* manager = Manager()) manager->ForgetSkinnedForm(window_);
 }
@@ -530,6 +533,7 @@ void TWinSkinForm::Start() {
     const RECT outer = WindowRect(window_);
     nativeExtents_ = {(outer.right - outer.left) - (clientRect_.right - clientRect_.left),
                       (outer.bottom - outer.top) - (clientRect_.bottom - clientRect_.top)};
+    SkinChildControls(*this, form_);
     if (skinState_ == 0 && frameSkinned_ && !child_ && frameKind_ != 2 && !Minimised()) {
         skinState_ = 5;
         ResizeForSkin(false);
@@ -921,11 +925,9 @@ void TWinSkinForm::ShowSkinSystemMenu(POINT screenPoint) {
 // ---- Letting go ----
 
 void TWinSkinForm::DetachFrame() {
-    if (!frameSkinned_) {
-        RestoreHandlers();
-        return;
-    }
     RestoreHandlers();
+    FreeControls(true);
+    if (!frameSkinned_) return;
     if (!::IsWindow(window_)) return;
     if (form_) form_->Invalidate();
     if (savedStyle_ & WS_SYSMENU)
@@ -948,4 +950,24 @@ void TWinSkinForm::DetachFrame() {
 void TWinSkinForm::ReleaseWindow() {
     skin_->HideCaptionHint();
     RestoreHandlers();
+    FreeControls(false);
+}
+
+void TWinSkinForm::RegisterControl(TSkinControl* control) {
+    if (std::find(controls_.begin(), controls_.end(), control) == controls_.end()) controls_.push_back(control);
+}
+
+void TWinSkinForm::UnregisterControl(TSkinControl* control) {
+    controls_.erase(std::remove(controls_.begin(), controls_.end(), control), controls_.end());
+}
+
+void TWinSkinForm::FreeControls(bool restore) {
+    // Newest first; each skin leaves the list as it goes.
+    while (!controls_.empty()) {
+        TSkinControl* control = controls_.back();
+        if (restore) {
+            control->Unskin();
+        }
+        delete control;
+    }
 }

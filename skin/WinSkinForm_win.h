@@ -18,6 +18,7 @@
 
 class TForm;
 class TTimer;
+class TSkinControl;
 class TWinSkinForm;
 
 // Private messages of the frame.
@@ -95,6 +96,12 @@ public:
     TNCObject* CurrentNcObject() const { return currentNc_; }
     void SetCurrentNcObject(TNCObject* object) { currentNc_ = object; }
     void PaintCaptionButton(TWinSysButton& button);
+
+    // The control skins of this window: each registers on attachment and leaves on destruction.
+    void RegisterControl(TSkinControl* control);
+    void UnregisterControl(TSkinControl* control);
+    const std::vector<TSkinControl*>& SkinnedControls() const { return controls_; }
+    TForm* Form() const { return form_; }
     void ResetCaptionHint();
 
 private:
@@ -107,6 +114,8 @@ private:
     void InstallWindowProc();
     void RestoreHandlers();
     void Start();
+    // Frees the control skins; `restore` gives each control its own look back first.
+    void FreeControls(bool restore);
     void ResizeForSkin(bool keepCurrentClient);
     void BuildFrameRegion(bool force = false);
     void PaintFrame(HDC dc);
@@ -164,4 +173,5 @@ private:
     TNCObject* currentNc_ = nullptr;
     SIZE regionSize_{-1, -1};
     TBitmap32 icon_;
+    std::vector<TSkinControl*> controls_;
 };
