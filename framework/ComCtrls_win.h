@@ -7,6 +7,7 @@
 
 class TProgressBar : public TWinControl {
 public:
+    std::string ClassName() const override { return "TProgressBar"; }
     using TWinControl::TWinControl;
     void SetMax(int max);
     void SetPosition(int position);
@@ -24,6 +25,7 @@ private:
 
 class TStatusBar : public TWinControl {
 public:
+    std::string ClassName() const override { return "TStatusBar"; }
     using TWinControl::TWinControl;
     // One panel of the given width; the panel's text is also the window's text.
     void SetPanelWidth(int width) { panelWidth_ = width; }
@@ -43,6 +45,7 @@ class TPageControl;
 
 class TTabSheet : public TWinControl {
 public:
+    std::string ClassName() const override { return "TTabSheet"; }
     TTabSheet(TComponent* owner, TPageControl* pageControl, const std::wstring& caption);
     TPageControl* PageControl() const { return pageControl_; }
 
@@ -55,6 +58,7 @@ private:
 
 class TPageControl : public TWinControl {
 public:
+    std::string ClassName() const override { return "TPageControl"; }
     using TWinControl::TWinControl;
     size_t PageCount() const { return pages_.size(); }
     TTabSheet* Pages(size_t i) const { return pages_.at(i); }

@@ -73,6 +73,9 @@ public:
     // The Win32 class of the window (for code that treats controls by kind).
     std::wstring WindowClassName();
 
+    // The control's class name, as code that treats controls by their class reads it.
+    virtual std::string ClassName() const { return "TWinControl"; }
+
     TNotifyEvent OnClick;
     // Runs the click behaviour of the control from code, as a user's click would.
     virtual void Click();

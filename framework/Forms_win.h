@@ -16,6 +16,7 @@ const std::vector<TForm*>& ScreenForms();
 
 class TForm : public TWinControl {
 public:
+    std::string ClassName() const override { return "TForm"; }
     TForm(TComponent* owner, std::wstring className);
     ~TForm() override;
 

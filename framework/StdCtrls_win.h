@@ -7,6 +7,7 @@
 
 class TButton : public TWinControl {
 public:
+    std::string ClassName() const override { return "TButton"; }
     using TWinControl::TWinControl;
 
 protected:
@@ -16,6 +17,7 @@ protected:
 
 class TGroupBox : public TWinControl {
 public:
+    std::string ClassName() const override { return "TGroupBox"; }
     using TWinControl::TWinControl;
     bool WndProc(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
@@ -25,6 +27,7 @@ protected:
 
 class TLabel : public TWinControl {
 public:
+    std::string ClassName() const override { return "TLabel"; }
     using TWinControl::TWinControl;
     void SetTextColor(COLORREF colour) { textColour_ = colour; }
     void SetCursor(LPCWSTR cursorId) { cursor_ = cursorId; }
@@ -49,6 +52,7 @@ enum class TEditFrame { Border, Bevel };
 
 class TEdit : public TWinControl {
 public:
+    std::string ClassName() const override { return "TEdit"; }
     using TWinControl::TWinControl;
     void SetReadOnly(bool readOnly);
     bool ReadOnly() const { return readOnly_; }
@@ -63,6 +67,7 @@ protected:
 
 class TMemo : public TEdit {
 public:
+    std::string ClassName() const override { return "TMemo"; }
     using TEdit::TEdit;
     // Appends a line at the end (every line is followed by CR LF) and scrolls to it.
     void AddLine(const std::wstring& line);
@@ -82,6 +87,7 @@ private:
 // the window shows them. With an order set, items are kept sorted by that order.
 class TListBox : public TWinControl {
 public:
+    std::string ClassName() const override { return "TListBox"; }
     using TWinControl::TWinControl;
 
     const TStringList& Items() const { return items_; }
