@@ -74,6 +74,27 @@ TPingRanking::Placement TPingRanking::Add(const std::string& value, const std::s
     return p;
 }
 
+std::string RankingReport(const TPingRanking& ranking) {
+    std::string report = "speed test of " + std::to_string(ranking.Servers().size()) + " servers:";
+    const auto& values = ranking.Values();
+    for (size_t i = 0; i < values.size();) {
+        size_t same = i;
+        while (same < values.size() && values[same] == values[i])
+            ++same;
+        report += " " + values[i] + " x" + std::to_string(same - i);
+        i = same;
+    }
+    if (!ranking.Servers().empty()) {
+        const auto& fastest = ranking.Servers().front();
+        std::string url = fastest.url.substr(0, 120);
+        // A hostile list may hold control bytes; the log stays one readable line.
+        for (char& c : url)
+            if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
+        report += "; fastest " + fastest.value + " " + url;
+    }
+    return report;
+}
+
 std::string TPingRanking::UrlOfEntry(const std::string& entry, const std::string& value) {
     std::string prefix = "0" + value + "0";
     if (entry.compare(0, prefix.size(), prefix) != 0) return entry;

@@ -56,6 +56,10 @@ private:
     std::vector<std::string> values_;
 };
 
+// One line for the debug log: how many servers were measured, how many got each value (in the
+// ranking's order), and the fastest, its URL cut at 120 bytes with control bytes shown as '?'.
+std::string RankingReport(const TPingRanking& ranking);
+
 // One line of the update list: "name|size|dir", with a signed site "name|size|dir|sha256" (further
 // fields ignored).
 struct TUpdateLine {

@@ -318,6 +318,7 @@ void TForm1::ShowRanking(const TPingRanking& ranking) {
         servers += TPingRanking::ServerEntry(e.value, e.url) + "\r\n";
     ListBox_PingValue->SetText(values);
     ListBox_ServerUrl->SetText(servers);
+    DebugReport(RankingReport(ranking));
 }
 
 void TForm1::TimerCheckPingEndTimer(TObject*) {

@@ -6,6 +6,7 @@ import os
 import time
 import unittest
 
+from download_support import read
 from harness import E2ETestCase, run_probe, slow
 from netns_support import (NamespacedNginxSite, SilentHost, crlf, dates_during, list_config, require_netns,
                            write_site_file)
@@ -292,7 +293,7 @@ class HostileLists(ListTestCase):
         self._servers.append(site)
         site.start()
         install = self.make_install()
-        install.write_config(list_config(site.url))
+        install.write_config(list_config(site.url, DebugLog="true"))
         with host.wine_inside():
             run = self.start(install, watch_ms=1000)
 
@@ -306,15 +307,15 @@ class HostileLists(ListTestCase):
         self.assertLess(ended_wall - lists_done, slow(90), "measuring unresolvable names took too long")
         self.assertEqual([r.name for r in site.requests()], ["serverurl.txt", "updatelist.txt"])
         self.assertFalse(os.path.exists(install.file("payload.bin")))
-        for snap in complete_snapshots(run):
-            values = snap.list_items("ListBox_PingValue")
-            if values:
-                self.assertEqual(len(values), len(lines))
-                self.assertEqual(set(values), {"500"})
-                self.assertEqual(len(snap.list_items("ListBox_ServerUrl")), len(lines))
-            log = snap.log_lines()
-            if "更新站点繁忙请稍候再进行更新..." in log:
-                self.assertEqual(log[-2:], ["-->payload.bin下载失败.", "更新站点繁忙请稍候再进行更新..."])
+        # The ranking is shown only for the 3 s before the choice; the debug log keeps it: every
+        # line was measured, none answered, and the first line is taken as it stood.
+        # The window's log is not snapped reliably with lists this long; the debug log also shows
+        # that the one download was tried (and, as nothing reached the server, failed).
+        debug = read(install.file("update.log")).decode("gbk", "replace").splitlines()
+        report = [line for line in debug if "speed test of " in line]
+        self.assertEqual(len(report), 1, report)
+        self.assertIn(f"speed test of {len(lines)} servers: 500 x{len(lines)}; fastest 500 ", report[0])
+        self.assertEqual(len([line for line in debug if "download components alive: 1" in line]), 1, debug[-5:])
 
     def test_hostile_update_list(self):
         binary = bytes(b for b in range(256) if b not in (10, 13))

@@ -67,6 +67,11 @@ TEST(PingRanking, ServersThatDidNotAnswerRankAsFiveHundred) {
     EXPECT_EQ(r.Servers()[0].url, "http://a/");
     EXPECT_EQ(r.Servers()[1].url, "http://b/");
     EXPECT_EQ(r.Servers()[2].url, "http://slow/");
+    // The debug log's line counts each value in ranking order.
+    EXPECT_EQ(RankingReport(r), "speed test of 3 servers: 500 x2 700 x1; fastest 500 http://a/");
+    r.Add("3", std::string("http://\x01x") + std::string(200, 'y'));
+    EXPECT_EQ(RankingReport(r),
+              "speed test of 4 servers: 3 x1 500 x2 700 x1; fastest 3 http://?x" + std::string(111, 'y'));
 }
 
 TEST(PingRanking, PlacementsMatchTheSortedListsInsertionPoints) {
