@@ -3,10 +3,13 @@
 a loopback port, the updater under Wine inside a virtual desktop (so its frame shows), screenshots,
 and a report of what happened. Called by scripts/run-demo.sh after the build.
 
-    demo.py [--keep-open SECONDS] [--timeout SECONDS]
+    demo.py [--timeout SECONDS]
 
 Everything goes to build/demo/: client/ (the installation), release/ and site/ (the update site),
-nginx/ (server state and access log), screenshot.png and screenshot-2.png, watch.jsonl.
+nginx/ (server state and access log), screenshot.png (while the data file is coming; the demo
+server sends at most 150 KB/s so that the transfer can be seen) and screenshot-2.png (at the success
+message), each also cut to the window alone (screenshot-window.png, screenshot-2-window.png),
+watch.jsonl.
 """
 
 import argparse
@@ -98,6 +101,16 @@ def last_snapshot(watch_file):
     return best or partial
 
 
+def downloading(snap):
+    """The data file is coming: the bar shows part of it."""
+    bar = snap.controls.get("DownLoadProgressBar") or {}
+    return "data.bin正在下载..." in snap.log_lines() and 0 < bar.get("position", 0) < bar.get("range", [0, 0])[1]
+
+
+def succeeded(snap):
+    return "程序更新成功..." in snap.log_lines()
+
+
 def end_updater(client, env):
     """Ends the demo's own update.exe, found by its full path (it runs on the virtual desktop, so
     it is not a child of this script)."""
@@ -109,7 +122,6 @@ def end_updater(client, env):
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--timeout", type=float, default=120, help="longest wait for the updater to end")
-    parser.add_argument("--second-shot", type=float, default=7, help="seconds after the window appeared, for the 2nd screenshot")
     args = parser.parse_args()
 
     port = free_port()
@@ -118,7 +130,7 @@ def main():
     for line in lines:
         print(f"  {line}")
 
-    nginx = NginxSite(site, os.path.join(DEMO, "nginx"), port=port)
+    nginx = NginxSite(site, os.path.join(DEMO, "nginx"), port=port, extra_server_conf="limit_rate 150k;")
     nginx.start()
     desktop = watcher = None
     try:
@@ -152,16 +164,24 @@ def main():
             time.sleep(0.1)
         seen = time.monotonic()
         print(f"demo: window created {seen - started:.1f} s after start")
-        shots = [(3.0, os.path.join(DEMO, "screenshot.png")),
-                 (args.second_shot, os.path.join(DEMO, "screenshot-2.png"))]
-        for at, path in shots:
-            while time.monotonic() - seen < at and not watch_ended():
+        # The pictures: the window while the data file is coming, and at the success message.
+        shots = [(downloading, os.path.join(DEMO, "screenshot.png")),
+                 (succeeded, os.path.join(DEMO, "screenshot-2.png"))]
+        for due, path in shots:
+            while not watch_ended() and time.monotonic() - started < args.timeout:
+                snap = last_snapshot(watch_file)
+                if snap and due(snap):
+                    break
                 time.sleep(0.1)
             if watch_ended():
                 break
             try:
                 harness.screenshot(path)
                 print(f"demo: screenshot {path} at {time.monotonic() - seen:.1f} s after the window was created")
+                # The window alone, as the README shows it (the virtual desktop covers the screen).
+                left, top, right, bottom = last_snapshot(watch_file).data["rect"]
+                subprocess.run(["convert", path, "-crop", f"{right - left}x{bottom - top}+{left}+{top}", "+repage",
+                                path.replace(".png", "-window.png")], check=True, timeout=60)
             except (subprocess.SubprocessError, OSError) as e:
                 print(f"demo: screenshot failed: {e}")
 

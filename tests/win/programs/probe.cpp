@@ -153,6 +153,10 @@ std::string ControlJson(HWND form, HWND hwnd, Asker& asker) {
 
     std::wstring text;
     if (asker.text(hwnd, text)) j += ",\"text\":" + JsonString(text);
+    // Whether a control skin draws it (its answer to the skin query; -1 without an answer in time).
+    LRESULT skinAnswer = -1;
+    if (!asker.ask(hwnd, 0x3523, 0, 0, skinAnswer)) skinAnswer = -1;
+    j += ",\"skinned\":" + std::to_string(static_cast<long long>(skinAnswer));
 
     if (lstrcmpiW(cls.c_str(), L"ListBox") == 0) {
         LRESULT count = 0;
