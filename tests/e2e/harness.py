@@ -141,7 +141,25 @@ def ensure_prefix():
         subprocess.run(["wineboot", "-i"], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
                        timeout=300)
         subprocess.run(["wineserver", "-w"], env=env, timeout=300)
+    use_whole_glyph_cjk_font(env)
     _prefix_ready = True
+
+
+# The CJK font of these machines draws broken glyphs at 12 pixels in its default face (its small
+# bitmaps lack rows); its "Sharp" face is whole. A Chinese Windows has SimSun itself: the prefix
+# stands it in with that face, as scripts/test.sh does for the Windows tests.
+CJK_FONT_REPLACEMENT = "WenQuanYi Zen Hei Sharp"
+
+
+def use_whole_glyph_cjk_font(env):
+    with open(os.path.join(env["WINEPREFIX"], "user.reg"), encoding="utf-8", errors="replace") as f:
+        if CJK_FONT_REPLACEMENT in f.read():
+            return
+    for name in ("宋体", "SimSun"):
+        subprocess.run(["wine", "reg", "add", r"HKCU\Software\Wine\Fonts\Replacements", "/v", name, "/d",
+                        CJK_FONT_REPLACEMENT, "/f"], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                       timeout=120)
+    subprocess.run(["wineserver", "-w"], env=env, timeout=300)
 
 
 def kill_wineserver():

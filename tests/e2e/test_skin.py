@@ -9,6 +9,7 @@ import subprocess
 import time
 import unittest
 
+from download_support import FaultServer, Site, config
 from harness import PROJECT, E2ETestCase, Snapshot, build_dir, program, screenshot, slow, win_path, wine_popen
 
 GOLDEN = os.path.join(PROJECT, "tests", "e2e", "golden")
@@ -99,12 +100,10 @@ class SkinLab(GoldenPictures, E2ETestCase):
         self.assert_like_golden(shot, tagged, "skinlab-tagged.png")
 
 
-class UpdaterFrame(GoldenPictures, E2ETestCase):
-    def test_the_updaters_window_in_its_skin(self):
-        """update.exe without a configuration: it shows its report at once and closes after 3 s.
-        The frame (borders, caption, title) is compared with the golden picture; the client
-        area, whose fonts other tests cover, only for its size."""
-        install = self.make_install()
+class UpdaterWindow(GoldenPictures, E2ETestCase):
+    def run_updater(self, install, wanted, what):
+        """Starts update.exe and the probe on one virtual desktop; returns the probe's first look
+        at the visible, skinned window for which wanted(look) holds, and a screenshot taken then."""
         watch = os.path.join(self.work, "watch.jsonl")
         desktop = f"/desktop=updater,{DESKTOP[0]}x{DESKTOP[1]}"
         runs = [wine_popen(["explorer", desktop, win_path(install.file("update.exe"))], cwd=install.path),
@@ -113,7 +112,7 @@ class UpdaterFrame(GoldenPictures, E2ETestCase):
         for p in runs:
             self.addCleanup(lambda p=p: p.poll() is None and p.kill())
         shown = None
-        deadline = time.monotonic() + slow(60)
+        deadline = time.monotonic() + slow(90)
         while shown is None and time.monotonic() < deadline:
             time.sleep(0.2)
             try:
@@ -121,18 +120,57 @@ class UpdaterFrame(GoldenPictures, E2ETestCase):
                     looks = [json.loads(line) for line in f if line.strip()]
             except (FileNotFoundError, ValueError):
                 continue
-            for look in looks:
-                if look.get("visible") and look.get("skinned") == 1 and len(Snapshot(look).log_lines()) == 2:
-                    shown = look
-        self.assertIsNotNone(shown, "the updater's skinned window with its report was never seen")
+            shown = next((look for look in looks if look.get("visible") and look.get("skinned") == 1
+                          and wanted(look)), None)
+        self.assertIsNotNone(shown, f"the updater's skinned window was never seen {what}")
         time.sleep(0.3)
         shot = screenshot(os.path.join(self.work, "updater.png"))
         left, top, right, bottom = shown["rect"]
-        window = {"rect": (left, top, right - left, bottom - top)}
+        return shown, shot, {"rect": (left, top, right - left, bottom - top)}
+
+    def test_the_updaters_window_in_its_skin(self):
+        """update.exe without a configuration: it shows its report at once and closes after 3 s.
+        The frame (borders, caption, title) is compared with the golden picture; the client
+        area, whose fonts other tests cover, only for its size."""
+        install = self.make_install()
+        shown, shot, window = self.run_updater(install, lambda look: len(Snapshot(look).log_lines()) == 2,
+                                               "with its report")
+        left, top = window["rect"][:2]
         self.assertEqual(shown["client"], [393, 253])
         self.assert_like_golden(shot, window, "updater-frame.png", client=(shown["client_origin"][0] - left,
                                                                            shown["client_origin"][1] - top,
                                                                            393, 253))
+
+    def test_every_control_in_its_skin_during_a_download(self):
+        """A run held in the middle of a file: the server sends 41,000 of 102,400 bytes (40 of the
+        updater's 1,025-byte pieces) and then nothing.
+        Twelve files already up to date fill the log beyond its height, so its scroll bar shows,
+        with the line naming the server (and its port) scrolled out of sight. The whole window is
+        compared with the golden picture, and every control the skin draws answers the skin query."""
+        fault = FaultServer(os.path.join(self.work, "fault")).start()
+        self.addCleanup(fault.stop)
+        site = Site(os.path.join(self.work, "site"))
+        nginx = self.serve(site.path)
+        current = [f"current{n:02}.dat" for n in range(12)]
+        site.write_lists([f"{name}|{100 + n}|" for n, name in enumerate(current)] + ["data102400.bin|102400|"],
+                         [fault.url("stall/41000/")])
+        install = self.make_install()
+        install.write_config(config(nginx.url))
+        for n, name in enumerate(current):
+            install.add_file(name, bytes(100 + n))
+
+        def held(look):
+            snap = Snapshot(look)
+            bar = snap.controls.get("DownLoadProgressBar") or {}
+            return (snap.complete() and snap.log_lines()[-1:] == ["data102400.bin正在下载..."]
+                    and bar.get("position") == 41000 and snap.field("Edit_DownLoadSize_A") == "40")
+
+        shown, shot, window = self.run_updater(install, held, "holding 40 KB of the file")
+        self.assert_like_golden(shot, window, "updater-download.png")
+        snap = Snapshot(shown)
+        drawn = {c["name"]: c["skinned"] for c in snap.data["controls"] if c["visible"] and c["class"] != "Static"}
+        self.assertEqual({name: 1 for name in drawn}, drawn)
+        self.assertIn("MemoUpdateLog", drawn)
 
 
 if __name__ == "__main__":
