@@ -4,6 +4,7 @@
 
 #include "framework/Application_win.h"
 #include "framework/DebugSink_win.h"
+#include "framework/Menus_win.h"
 
 namespace {
 constexpr DWORD kFormStyle = WS_POPUP | WS_CAPTION | WS_BORDER | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
@@ -61,8 +62,29 @@ void TForm::SetClientSize(int width, int height) {
     clientHeight_ = height;
     RECT r{0, 0, width, height};
     DWORD ex = WS_EX_DLGMODALFRAME | (stayOnTop_ ? WS_EX_TOPMOST : 0);
-    ::AdjustWindowRectEx(&r, kFormStyle, FALSE, ex);
+    ::AdjustWindowRectEx(&r, kFormStyle, menu_ ? TRUE : FALSE, ex);
     SetBounds(left_, top_, r.right - r.left, r.bottom - r.top);
+}
+
+void TForm::SetMenu(TMainMenu* menu) {
+    if (menu_ == menu) return;
+    if (menu_) menu_->RemoveFreeNotification(this);
+    if (handle_ && menu_ && ::GetMenu(handle_) == menu_->Handle()) ::SetMenu(handle_, nullptr);
+    menu_ = menu;
+    if (menu_) menu_->FreeNotification(this);
+    InitializeWnd();
+}
+
+void TForm::InitializeWnd() {
+    if (handle_ && menu_) ::SetMenu(handle_, menu_->Handle());
+}
+
+void TForm::Notification(TComponent* component, TOperation operation) {
+    TWinControl::Notification(component, operation);
+    if (operation != TOperation::opRemove || component != menu_) return;
+    // The menu owns its native handle: the window must not keep (and later destroy) it.
+    if (handle_ && ::GetMenu(handle_) == menu_->Handle()) ::SetMenu(handle_, nullptr);
+    menu_ = nullptr;
 }
 
 void TForm::CenterOnDesktop() {
@@ -140,6 +162,18 @@ bool TForm::WndProc(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
         Close();
         result = 0;
         return true;
+    case WM_COMMAND:
+        // A menu's command (no control, notification code 0).
+        if (lParam == 0 && HIWORD(wParam) == 0 && menu_ && menu_->DispatchCommand(LOWORD(wParam))) {
+            result = 0;
+            return true;
+        }
+        return TWinControl::WndProc(msg, wParam, lParam, result);
+    case WM_DESTROY:
+        // The menu owns its native handle: the window must not destroy it with itself.
+        if (menu_ && menu_->HandleAllocated() && ::GetMenu(handle_) == menu_->Handle())
+            ::SetMenu(handle_, nullptr);
+        return TWinControl::WndProc(msg, wParam, lParam, result);
     case WM_CREATE:
         if (bigIcon_) ::SendMessageW(handle_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_));
         if (smallIcon_) ::SendMessageW(handle_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_));

@@ -11,6 +11,7 @@
 enum class TCloseAction { caNone, caHide, caFree, caMinimize };
 
 class TForm;
+class TMainMenu;
 // Every form that exists, in the order they were created (the screen's form list).
 const std::vector<TForm*>& ScreenForms();
 
@@ -24,6 +25,9 @@ public:
     int ClientWidth() const { return clientWidth_; }
     int ClientHeight() const { return clientHeight_; }
     void CenterOnDesktop();
+    // The form's menu bar (not owned; null for none). Menu commands run the items' clicks.
+    void SetMenu(TMainMenu* menu);
+    TMainMenu* Menu() const { return menu_; }
 
     void SetStayOnTop(bool onTop);
     bool StayOnTop() const { return stayOnTop_; }
@@ -49,6 +53,8 @@ protected:
     // Derived forms call this first thing in their destructor, so OnDestroy runs while every
     // component of the form is still there.
     void DoDestroy();
+    void InitializeWnd() override;
+    void Notification(TComponent* component, TOperation operation) override;
 
 private:
     std::wstring className_;
@@ -60,4 +66,5 @@ private:
     unique_hfont formFont_;
     HICON bigIcon_ = nullptr;
     HICON smallIcon_ = nullptr;
+    TMainMenu* menu_ = nullptr;
 };

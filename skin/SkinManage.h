@@ -175,6 +175,7 @@ public:
     const std::vector<TSkinData*>& SkinDatas() const { return skinDatas_; }
     const std::vector<TSkinnedFrame*>& SkinnedForms() const { return skinnedForms_; }
     size_t SkinnedMenuCount() const { return skinnedMenus_.size(); }
+    const std::vector<std::unique_ptr<TSkinnedMenu>>& SkinnedMenus() const { return skinnedMenus_; }
 
 private:
     void RemoveAndFree(size_t index, bool detach);

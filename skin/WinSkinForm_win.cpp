@@ -8,11 +8,13 @@
 #include "framework/DebugSink_win.h"
 #include "framework/ExtCtrls_win.h"
 #include "framework/Forms_win.h"
+#include "framework/Menus_win.h"
 #include "skin/Bitmap_win.h"
 #include "skin/ImgUtil_win.h"
 #include "skin/SkinControlMap_win.h"
 #include "skin/SkinControl_win.h"
 #include "skin/WinSkinData.h"
+#include "skin/WinSkinMenu_win.h"
 
 namespace {
 
@@ -196,10 +198,12 @@ void TWinSkinForm::CommonSetUp() {
         styleBits_ |= frame::kBitKeepStyles;
 
     InstallWindowProc();
-    if (frameSkinned_)
+    if (frameSkinned_) {
+        if (::GetMenu(window_) && windowKind_ != 2) CreateMenuBar();
         ApplySkinMetrics();
-    else
+    } else {
         skinState_ = 1; // only the controls are skinned
+    }
 }
 
 void TWinSkinForm::InstallWindowProc() {
@@ -358,6 +362,22 @@ bool TWinSkinForm::FrameMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT&
     }
     case WM_SYSCOMMAND: {
         const WPARAM command = wParam & 0xFFF0;
+        if (command == SC_KEYMENU && lParam != ' ' && lParam != '-' && menuBar_ && !MenuTracking() &&
+            !::GetCapture()) {
+            // Alt alone opens the first button; Alt with a letter the button it underlines.
+            TMenuBtn* button = nullptr;
+            if (lParam == 0) {
+                for (const auto& b : menuBar_->MenuButtons())
+                    if (!button && b->Visible && b->Enabled && !b->Caption.empty()) button = b.get();
+            } else {
+                button = menuBar_->MenuButtonForAccelerator(wchar_t(lParam));
+            }
+            if (button) {
+                OpenMenuBarButton(*button);
+                result = 1;
+                return true;
+            }
+        }
         if (command == SC_KEYMENU && lParam == ' ') {
             POINT origin{0, 0};
             ::ClientToScreen(window_, &origin);
@@ -380,6 +400,9 @@ bool TWinSkinForm::NonClientMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRES
     case WM_WINDOWPOSCHANGING:
         result = PassOn(msg, wParam, lParam);
         return true;
+    case WM_MEASUREITEM:
+    case WM_DRAWITEM:
+        return MenuItemMessage(msg, lParam, result);
     case WM_NCCALCSIZE: {
         result = PassOn(msg, wParam, lParam);
         if (!wParam) {
@@ -402,7 +425,7 @@ bool TWinSkinForm::NonClientMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRES
     case WM_NCHITTEST: {
         result = PassOn(msg, wParam, lParam);
         const POINT p = ToWindowPoint({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
-        result = frame::NcHitTest(int(result), p.y, borders_.Top, false);
+        result = frame::NcHitTest(int(result), p.y, borders_.Top, menuBar_ != nullptr);
         return true;
     }
     case WM_NCPAINT: {
@@ -429,7 +452,7 @@ bool TWinSkinForm::NonClientMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRES
     case WM_NCMOUSEMOVE: {
         result = 0;
         if (!isActive_) return true;
-        TWinSysButton* object = FindNcObjectAt(ToWindowPoint({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}));
+        TNCObject* object = FindNcObjectAt(ToWindowPoint({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}));
         if (object) {
             object->Hover();
             return true;
@@ -439,10 +462,17 @@ bool TWinSkinForm::NonClientMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRES
     }
     case WM_NCLBUTTONDOWN: {
         skin_->HideCaptionHint();
-        TWinSysButton* object = FindNcObjectAt(ToWindowPoint({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}));
+        TNCObject* object = FindNcObjectAt(ToWindowPoint({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}));
         if (object) {
             if (!isActive_) ::SetForegroundWindow(window_);
-            object->Press();
+            auto* menuButton = dynamic_cast<TMenuBtn*>(object);
+            if (menuButton && MenuTracking()) {
+                menuBar_->SwitchToMenuButton(*menuButton);
+            } else if (menuButton) {
+                OpenMenuBarButton(*menuButton);
+            } else {
+                object->Press();
+            }
             result = 0;
             return true;
         }
@@ -456,9 +486,10 @@ bool TWinSkinForm::NonClientMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRES
     case WM_NCLBUTTONUP: {
         skin_->HideCaptionHint();
         const POINT screen{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-        TWinSysButton* object = FindNcObjectAt(ToWindowPoint(screen));
-        if (!object) return false;
-        if (object == currentNc_ && object->State == 2) {
+        TNCObject* found = FindNcObjectAt(ToWindowPoint(screen));
+        if (!found) return false;
+        auto* object = dynamic_cast<TWinSysButton*>(found);
+        if (object && object == currentNc_ && object->State == 2) {
             object->Release();
             RunCaptionAction(*object, screen);
         }
@@ -466,7 +497,7 @@ bool TWinSkinForm::NonClientMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRES
         return true;
     }
     case WM_NCLBUTTONDBLCLK: {
-        TWinSysButton* object = FindNcObjectAt(ToWindowPoint({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}));
+        TWinSysButton* object = CaptionButtonAt(ToWindowPoint({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}));
         if (object && (object->Element.Action == 3 || object->Element.Action == 11)) {
             SetHoverTimer(false);
             ::PostMessageW(window_, WM_SYSCOMMAND, SC_CLOSE, 0);
@@ -564,7 +595,8 @@ void TWinSkinForm::ResizeForSkin(bool keepCurrentClient) {
         ch = r.bottom - r.top;
     } else if (form_ && form_->ClientWidth() > 0) {
         cw = form_->ClientWidth();
-        ch = form_->ClientHeight() - (windowKind_ == 2 ? 0 : menuBarHeight_);
+        // A framework form's client size leaves its menu bar out already.
+        ch = form_->ClientHeight();
     }
     int width = cw + borders_.Left + borders_.Right;
     const int height = ch + borders_.Top + borders_.Bottom + menuBarHeight_;
@@ -665,9 +697,12 @@ void TWinSkinForm::PaintFrame(HDC dc) {
                                         true, isActive_));
         }
         PaintCaption(dc, w, h);
-        if (!Minimised() && menuBarHeight_ > 0 && faceBrush_) {
+        if (!Minimised() && menuBarHeight_ > 0) {
             RECT bar{borders_.Left, borders_.Top, w - borders_.Right, borders_.Top + menuBarHeight_};
-            ::FillRect(dc, &bar, faceBrush_.get());
+            if (menuBar_)
+                menuBar_->PaintMenuBar(dc, ToTRect(bar));
+            else if (faceBrush_)
+                ::FillRect(dc, &bar, faceBrush_.get());
         }
     } catch (...) {
         DebugReportCurrentException("painting the skinned frame");
@@ -814,11 +849,16 @@ POINT TWinSkinForm::ToWindowPoint(POINT screen) const {
     return {screen.x - outer.left, screen.y - outer.top};
 }
 
-TWinSysButton* TWinSkinForm::FindNcObjectAt(POINT p) const {
+TWinSysButton* TWinSkinForm::CaptionButtonAt(POINT p) const {
     for (const auto& o : captionObjects_) {
         if (o->Visible && o->Element.Action >= 0 && o->Rect.Contains(p.x, p.y)) return o.get();
     }
     return nullptr;
+}
+
+TNCObject* TWinSkinForm::FindNcObjectAt(POINT p) const {
+    if (TWinSysButton* button = CaptionButtonAt(p)) return button;
+    return menuBar_ ? menuBar_->MenuButtonAt(p) : nullptr;
 }
 
 void TWinSkinForm::SetHoverTimer(bool running) {
@@ -834,7 +874,7 @@ void TWinSkinForm::ResetCaptionHint() {
 }
 
 void TWinSkinForm::HoverTick() {
-    if (!currentNc_) return;
+    if (!currentNc_ || MenuTracking()) return;
     POINT cursor;
     ::GetCursorPos(&cursor);
     const POINT p = ToWindowPoint(cursor);
@@ -915,11 +955,99 @@ void TWinSkinForm::ShowSkinSystemMenu(POINT screenPoint) {
     }
     lastIconClick_ = now;
     if (TSkinManage* manager = Manager()) manager->SetMenuOpenKind(mkSystemMenu);
-    HMENU menu = ::GetSystemMenu(window_, FALSE);
-    if (!menu) return;
-    const UINT command = UINT(::TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, screenPoint.x,
-                                               screenPoint.y, 0, window_, nullptr));
-    if (command) ::PostMessageW(window_, WM_SYSCOMMAND, command, 0);
+    HMENU system = systemMenu_ ? systemMenu_ : ::GetSystemMenu(window_, FALSE);
+    if (!system) return;
+    // A copy of the system menu, its items drawn by the skin while it is shown.
+    skinSystemMenu_.reset(::CreatePopupMenu());
+    if (!skinSystemMenu_) return;
+    const int count = ::GetMenuItemCount(system);
+    for (int i = 0; i < count; ++i) {
+        wchar_t text[256] = {};
+        MENUITEMINFOW info{};
+        info.cbSize = sizeof(info);
+        info.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_ID | MIIM_STRING;
+        info.dwTypeData = text;
+        info.cch = 255;
+        if (::GetMenuItemInfoW(system, UINT(i), TRUE, &info)) {
+            info.fMask &= ~UINT(MIIM_BITMAP);
+            ::InsertMenuItemW(skinSystemMenu_.get(), UINT(i), TRUE, &info);
+        }
+    }
+    UINT command = 0;
+    {
+        std::unique_ptr<TOwnerDrawScope> ownerDrawn;
+        if (skin_->SkinControls.Has(xcSystemMenu))
+            ownerDrawn = std::make_unique<TOwnerDrawScope>(skinSystemMenu_.get());
+        command = UINT(::TrackPopupMenu(skinSystemMenu_.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON, screenPoint.x,
+                                        screenPoint.y, 0, window_, nullptr));
+    }
+    skinSystemMenu_.reset();
+    switch (command) {
+    case 0:
+        break;
+    case SC_MAXIMIZE:
+        ::PostMessageW(window_, WM_SYSCOMMAND, Maximised() ? SC_RESTORE : SC_MAXIMIZE, 0);
+        break;
+    case SC_MINIMIZE:
+        ::PostMessageW(window_, WM_SYSCOMMAND, Minimised() ? SC_RESTORE : SC_MINIMIZE, 0);
+        break;
+    case SC_CLOSE:
+        SetHoverTimer(false);
+        ::PostMessageW(window_, WM_CLOSE, 0, 0);
+        break;
+    default:
+        ::PostMessageW(window_, WM_SYSCOMMAND, command, 0);
+        break;
+    }
+}
+
+// ---- Menu bar and menu items ----
+
+void TWinSkinForm::CreateMenuBar() {
+    menuBar_ = std::make_unique<TWinSkinMenu>(*this, window_, skin_);
+    menuBarHeight_ = ::GetSystemMetrics(SM_CYMENU);
+    menuBar_->SetMenuComponent(form_ ? form_->Menu() : nullptr);
+    menuBar_->BuildMenuButtons();
+}
+
+bool TWinSkinForm::MenuTracking() const {
+    return menuBar_ && menuBar_->TrackingMenu();
+}
+
+void TWinSkinForm::OpenMenuBarButton(TMenuBtn& button) {
+    if (!isActive_ && ::GetActiveWindow() != window_) ::SetForegroundWindow(window_);
+    button.Press();
+    menuBar_->OpenMenuButton(button);
+}
+
+bool TWinSkinForm::MenuItemMessage(UINT msg, LPARAM lParam, LRESULT& result) {
+    TMainMenu* component = form_ ? form_->Menu() : nullptr;
+    if (msg == WM_MEASUREITEM) {
+        auto* item = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
+        if (!item || item->CtlType != ODT_MENU || !MeasureMenuItem(*skin_, component, *item)) return false;
+    } else {
+        auto* item = reinterpret_cast<DRAWITEMSTRUCT*>(lParam);
+        if (!item || item->CtlType != ODT_MENU || !DrawMenuItem(*skin_, component, *item, rightToLeft_))
+            return false;
+    }
+    result = TRUE;
+    return true;
+}
+
+void TWinSkinForm::FreeMenus(bool restoreNative) {
+    skinSystemMenu_.reset();
+    if (!menuBar_) return;
+    HMENU native = menuBar_->NativeMenu();
+    menuBar_.reset();
+    if (currentNc_ && !dynamic_cast<TWinSysButton*>(currentNc_)) currentNc_ = nullptr;
+    if (!native || !::IsMenu(native)) return;
+    if (restoreNative && ::IsWindow(window_)) {
+        ::SetMenu(window_, native);
+    } else if (!(form_ && form_->Menu() && form_->Menu()->HandleAllocated() &&
+                 form_->Menu()->Handle() == native)) {
+        // The window would have destroyed its own menu with itself; nobody else holds it.
+        ::DestroyMenu(native);
+    }
 }
 
 // ---- Letting go ----
@@ -929,14 +1057,18 @@ void TWinSkinForm::DetachFrame() {
     FreeControls(true);
     if (!frameSkinned_) return;
     if (!::IsWindow(window_)) return;
+    // The client size before the native menu bar takes its row back.
+    RECT client;
+    ::GetClientRect(window_, &client);
+    const bool hadMenuBar = menuBar_ != nullptr;
+    FreeMenus(true);
     if (form_) form_->Invalidate();
     if (savedStyle_ & WS_SYSMENU)
         ::SetWindowLongW(window_, GWL_STYLE, ::GetWindowLongW(window_, GWL_STYLE) | WS_SYSMENU);
     if (!(child_ && windowKind_ != 2) && skinState_ != 4) {
-        RECT client;
-        ::GetClientRect(window_, &client);
         const int width = (client.right - client.left) + nativeExtents_.cx;
-        const int height = (client.bottom - client.top) + nativeExtents_.cy;
+        const int height = (client.bottom - client.top) + nativeExtents_.cy +
+                           (hadMenuBar && ::GetMenu(window_) ? ::GetSystemMetrics(SM_CYMENU) : 0);
         ::SetWindowRgn(window_, nullptr, TRUE);
         ::SetWindowPos(window_, nullptr, 0, 0, width, height,
                        SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
@@ -951,10 +1083,12 @@ void TWinSkinForm::ReleaseWindow() {
     skin_->HideCaptionHint();
     RestoreHandlers();
     FreeControls(false);
+    FreeMenus(false);
 }
 
 void TWinSkinForm::RegisterControl(TSkinControl* control) {
-    if (std::find(controls_.begin(), controls_.end(), control) == controls_.end()) controls_.push_back(control);
+    if (std::find(controls_.begin(), controls_.end(), control) == controls_.end())
+        controls_.push_back(control);
 }
 
 void TWinSkinForm::UnregisterControl(TSkinControl* control) {

@@ -20,6 +20,8 @@ class TForm;
 class TTimer;
 class TSkinControl;
 class TWinSkinForm;
+class TWinSkinMenu;
+class TMenuBtn;
 
 // Private messages of the frame.
 constexpr UINT SkinFrameRepaintMessage = 0x3502;
@@ -103,6 +105,8 @@ public:
     const std::vector<TSkinControl*>& SkinnedControls() const { return controls_; }
     TForm* Form() const { return form_; }
     void ResetCaptionHint();
+    // The skinned menu bar, when the window had a native menu.
+    TWinSkinMenu* MenuBar() const { return menuBar_.get(); }
 
 private:
     LRESULT FrameWindowProc(UINT msg, WPARAM wParam, LPARAM lParam);
@@ -126,7 +130,14 @@ private:
     // Width of " " + the window text + "  " in the caption font.
     int TitleTextWidth() const;
     POINT ToWindowPoint(POINT screen) const;
-    TWinSysButton* FindNcObjectAt(POINT windowPoint) const;
+    TNCObject* FindNcObjectAt(POINT windowPoint) const;
+    TWinSysButton* CaptionButtonAt(POINT windowPoint) const;
+    // Menu-bar pieces: the bar made at set-up, a button pressed open, owner-drawn menu items.
+    void CreateMenuBar();
+    void OpenMenuBarButton(TMenuBtn& button);
+    bool MenuTracking() const;
+    bool MenuItemMessage(UINT msg, LPARAM lParam, LRESULT& result);
+    void FreeMenus(bool restoreNative);
     frame::TCaptionState CaptionState() const;
     void HoverTick();
     void RunCaptionAction(TWinSysButton& button, POINT releasePoint);
@@ -174,4 +185,6 @@ private:
     SIZE regionSize_{-1, -1};
     TBitmap32 icon_;
     std::vector<TSkinControl*> controls_;
+    std::unique_ptr<TWinSkinMenu> menuBar_;
+    unique_hmenu skinSystemMenu_;
 };

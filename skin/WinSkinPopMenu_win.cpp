@@ -17,6 +17,14 @@ void TWinSkinPopMenu::Detach() {
     background_ = TBitmap32();
 }
 
+POINT TWinSkinPopMenu::ClientOrigin() const {
+    RECT outer{};
+    ::GetWindowRect(window_, &outer);
+    POINT origin{0, 0};
+    ::ClientToScreen(window_, &origin);
+    return {origin.x - outer.left, origin.y - outer.top};
+}
+
 bool TWinSkinPopMenu::BuildBackground() {
     const TDataSkinObject* element = skin_->MenuBackground.get();
     if (skin_->SkinUnloaded() || !element || element->Bitmap.Empty()) return false;

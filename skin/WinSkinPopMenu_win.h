@@ -27,10 +27,13 @@ public:
     // The skin's menu background fitted to the window at the last frame paint.
     const TBitmap32& Background() const { return background_; }
     void Detach();
+    // Builds the background for the window's size; false when the skin has none.
+    bool EnsureBackground() { return BuildBackground(); }
+    // Where the window's client area (the items' coordinates) starts within the window.
+    POINT ClientOrigin() const;
 
 private:
     bool Handle(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
-    // Builds the background for the window's size; false when the skin has none.
     bool BuildBackground();
 
     HWND window_;
