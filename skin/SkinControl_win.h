@@ -44,6 +44,8 @@ public:
     virtual void PaintTo(HDC /*dc*/, const RECT& /*rect*/) {}
     virtual void RefreshColours();
     virtual bool Query() const { return true; }
+    // Bytes of the pictures this skin keeps between paints.
+    virtual std::size_t HeldBytes() const { return 0; }
 
     // The replacement message handler of the control or window.
     bool SkinMessageProc(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);

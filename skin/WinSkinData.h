@@ -402,6 +402,8 @@ public:
     std::vector<const TDataSkinObject*> Elements() const;
     // The load-table element read from `section` (letter case ignored), or null.
     const TDataSkinObject* FindElement(const std::string& section) const;
+    // Bytes of pixel memory of every image of the loaded skin.
+    std::size_t ImageBytes() const;
 
     // The colour of the pixel at (width / 3, frame height / 3) of the Top border's image, or the
     // ButtonFace colour when it has none.

@@ -949,12 +949,26 @@ void TWinSkinForm::DetachFrame() {
 
 void TWinSkinForm::ReleaseWindow() {
     skin_->HideCaptionHint();
+    ReportHeldMemory();
     RestoreHandlers();
     FreeControls(false);
 }
 
+void TWinSkinForm::ReportHeldMemory() const {
+    std::size_t controls = 0;
+    for (const TSkinControl* control : controls_)
+        controls += control->HeldBytes();
+    const std::size_t images = skin_->ImageBytes(), frame = strips_.Bytes() + icon_.Bytes();
+    DebugReport("skin engine held " + std::to_string((images + frame + controls + 1023) / 1024) + " KB for " +
+                className_ + ": skin images " + std::to_string((images + 1023) / 1024) +
+                " KB, frame pictures " + std::to_string((frame + 1023) / 1024) + " KB, pictures of " +
+                std::to_string(controls_.size()) + " control skins " +
+                std::to_string((controls + 1023) / 1024) + " KB");
+}
+
 void TWinSkinForm::RegisterControl(TSkinControl* control) {
-    if (std::find(controls_.begin(), controls_.end(), control) == controls_.end()) controls_.push_back(control);
+    if (std::find(controls_.begin(), controls_.end(), control) == controls_.end())
+        controls_.push_back(control);
 }
 
 void TWinSkinForm::UnregisterControl(TSkinControl* control) {
