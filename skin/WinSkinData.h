@@ -261,7 +261,13 @@ TBitmap32 BuiltinMenuGlyphs();
 
 class TSkinData;
 using TOnFormSkin = std::function<void(TSkinData* sender, const std::string& className, bool& skin)>;
-using TOnSkinControl = std::function<void(TSkinData* sender, TComponent* control, bool& skin)>;
+class TSkinControl;
+// Decides a control's skin instead of the built-in rules: `form` the skinned form, `className` the
+// control's class name in capitals, `parent` its parent component. A skin returned in `wrapper`
+// (made with the control as owner) is attached with `changeColour`; none leaves the control alone.
+using TOnSkinControl =
+    std::function<void(TComponent* form, TSkinData* sender, TSkinControl*& wrapper, bool& changeColour,
+                       const std::string& className, TComponent* control, TComponent* parent)>;
 using TOnSkinForm = std::function<void(TSkinData* sender, void* window, const std::string& className)>;
 
 class TSkinData : public TComponent {

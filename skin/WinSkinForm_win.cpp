@@ -488,7 +488,8 @@ bool TWinSkinForm::NonClientMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRES
         return true;
     default:
         if (msg == SkinControlNotice) {
-            // A skinned control asks for its scroll-bar skin: controls keep their own look so far.
+            // A skinned control asks for a scroll-bar skin in place of its own.
+            ReplaceWithScrollbarSkin(*this, reinterpret_cast<HWND>(wParam));
             result = 0;
             return true;
         }
