@@ -1,8 +1,23 @@
 #include "skin/SkinControlFactory_win.h"
 
+#include <utility>
+
 #include "skin/SkinBox_win.h"
 #include "skin/SkinButton_win.h"
 #include "skin/SkinCheckBox_win.h"
+
+namespace {
+
+TSkinWrapperMaker& ExtraMaker() {
+    static TSkinWrapperMaker maker;
+    return maker;
+}
+
+} // namespace
+
+void SetExtraSkinWrapperMaker(TSkinWrapperMaker maker) {
+    ExtraMaker() = std::move(maker);
+}
 
 TSkinControl* CreateSkinWrapper(TSkinWrapperKind kind, TComponent* owner, const TSkinMapDecision& decision) {
     using K = TSkinWrapperKind;
@@ -36,6 +51,6 @@ TSkinControl* CreateSkinWrapper(TSkinWrapperKind kind, TComponent* owner, const 
     case K::Sizer:
         return new TSkinSizer(owner);
     default:
-        return nullptr;
+        return ExtraMaker() ? ExtraMaker()(kind, owner, decision) : nullptr;
     }
 }

@@ -26,7 +26,12 @@ TControlCategory CategoryOf(const TWinControl* control) {
     if (dynamic_cast<const TMemo*>(control)) return C::Memo;
     if (dynamic_cast<const TEdit*>(control)) return C::Edit;
     if (dynamic_cast<const TListBox*>(control)) return C::ListBox;
-    if (dynamic_cast<const TButton*>(control)) return C::Button;
+    if (dynamic_cast<const TButton*>(control)) {
+        // A TButton made a check or radio box by its style is left to the window-class rules.
+        HWND window = const_cast<TWinControl*>(control)->Handle();
+        const LONG type = ::GetWindowLongW(window, GWL_STYLE) & BS_TYPEMASK;
+        return type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON ? C::Button : C::Other;
+    }
     return C::Other;
 }
 
@@ -144,7 +149,11 @@ private:
         facts.category = CategoryOf(control);
         facts.hasScrollBars = ShowsScrollBars(window);
         facts.hasBorder = HasBorder(window);
-        const TSkinMapDecision decision = ::MapControl(facts, switches_);
+        TSkinMapDecision decision = ::MapControl(facts, switches_);
+        // No rule for the class: its window class decides, as for a bare window of that class.
+        if (!decision.handled)
+            decision = MapWindowClass(WindowClassOf(window),
+                                      std::uint32_t(::GetWindowLongW(window, GWL_STYLE)), switches_);
         if (decision.childKind != TSkinWrapperKind::None) {
             for (TWinControl* child : ChildrenOf(control)) {
                 if (!child->HandleAllocated() || AlreadySkinned(child->Handle())) continue;
