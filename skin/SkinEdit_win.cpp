@@ -4,7 +4,7 @@
 #include <string>
 
 #include "framework/Handle_win.h"
-#include "skin/SkinWrapperHook_win.h"
+#include "skin/SkinControlPaint_win.h"
 #include "skin/WinSkinForm_win.h"
 
 RECT ClientInWindow(HWND wnd) {

@@ -5,7 +5,7 @@
 #include "framework/Handle_win.h"
 #include "skin/Bitmap_win.h"
 #include "skin/SkinControlLayout.h"
-#include "skin/SkinWrapperHook_win.h"
+#include "skin/SkinControlPaint_win.h"
 
 bool TSkinProgress::CanPaint() const {
     if (!skin_ || !skin_->Progress || skin_->Progress->Bitmap.Empty()) return false;

@@ -9,7 +9,7 @@
 #include "skin/Bitmap_win.h"
 #include "skin/ImgUtil_win.h"
 #include "skin/SkinControlLayout.h"
-#include "skin/SkinWrapperHook_win.h"
+#include "skin/SkinControlPaint_win.h"
 
 namespace {
 
@@ -39,9 +39,10 @@ void DrawPanelText(HDC dc, std::wstring text, const TRect& rect, bool mirrored) 
     const skinctl::TPanelAlignment alignment = skinctl::StatusTextAlignment(text, mirrored);
     if (text.empty()) text = L" ";
     RECT r{rect.Left + 2, rect.Top, rect.Right - 2, rect.Bottom};
-    UINT format = DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS;
-    format |= alignment == skinctl::paCentre ? DT_CENTER : alignment == skinctl::paRight ? DT_RIGHT : DT_LEFT;
-    ::DrawTextW(dc, text.c_str(), int(text.size()), &r, format);
+    const UINT format = alignment == skinctl::paCentre  ? DT_CENTER
+                        : alignment == skinctl::paRight ? DT_RIGHT
+                                                        : DT_LEFT;
+    DrawWholeText(dc, text, r, format, ::GetTextColor(dc));
 }
 
 } // namespace

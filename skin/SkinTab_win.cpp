@@ -11,7 +11,7 @@
 #include "skin/ImgUtil.h"
 #include "skin/ImgUtil_win.h"
 #include "skin/SkinManage_win.h"
-#include "skin/SkinWrapperHook_win.h"
+#include "skin/SkinControlPaint_win.h"
 #include "skin/WinSkinForm_win.h"
 
 namespace {
@@ -277,15 +277,16 @@ void TSkinTab::PaintTo(HDC dc, const RECT& rect) {
         item.cchTextMax = 81;
         ::SendMessageW(window_, TCM_GETITEMW, WPARAM(i), reinterpret_cast<LPARAM>(&item));
         const COLORREF colour = PlainColour(selected ? tabs.MouseOverColour2 : tabs.NormalColour2);
-        ::SetTextColor(cdc, colour);
         RECT textRect = composed;
         if (CloseMarks()) {
             const TRect mark = skinctl::TabCloseMarkRect(ToTRect(composed));
             DrawCloseMark(cdc, mark, colour);
             if (!mark.IsEmpty()) textRect.right = mark.Left;
         }
-        ::DrawTextW(cdc, text, int(wcsnlen(text, 80)), &textRect,
-                    DT_SINGLELINE | DT_CENTER | DT_VCENTER | DT_NOPREFIX);
+        // Centred in the part of the tab that the strip shows.
+        const RECT visible{0, 0, cw, ch};
+        ::IntersectRect(&textRect, &textRect, &visible);
+        DrawWholeText(cdc, std::wstring(text, wcsnlen(text, 80)), textRect, DT_CENTER, colour);
     }
     const int saved = ::SaveDC(dc);
     HWND arrows = ::FindWindowExW(window_, nullptr, UPDOWN_CLASSW, nullptr);

@@ -1,8 +1,12 @@
 #pragma once
+// What the control skins share: a way to ask for another member of the family, the paint
+// handling of a client area, and captions drawn whole.
+//
 // How a control skin asks for another member of the family (an edit for its spin button, a tab
 // control for its up-down arrows) without knowing the classes: the factory registers its maker
 // here once. Without a maker nothing is created and the inner window keeps its own look.
 #include <functional>
+#include <string>
 
 #include "skin/SkinControlMap.h"
 
@@ -33,3 +37,8 @@ template <typename Paint> void PaintClientWith(HWND wnd, WPARAM dcParam, Paint&&
     ScopedPaint painting(wnd);
     if (painting.get()) paint(painting.get(), rect);
 }
+
+// One line of `text` in the DC's current font and `colour`, vertically centred in `rect` and placed
+// by `alignment` (DT_LEFT, DT_CENTER or DT_RIGHT), clipped to `rect`. Drawn from the font's
+// outlines like the window's labels, so small CJK glyphs keep all their strokes.
+void DrawWholeText(HDC dc, const std::wstring& text, const RECT& rect, UINT alignment, COLORREF colour);
