@@ -248,6 +248,16 @@ TEST_F(SkinnedControls, LogOverlayBarFollowsAppendedLines) {
         memo->AddLine(L"追加 " + std::to_wstring(i));
     const int after = check("after lines were appended");
     EXPECT_GT(after, top + 20) << "the thumb went down with the text";
+    // The pointer resting on the thumb lights it (frame 3 of the thumb element).
+    skinctl::TScrollbarLook look;
+    SCROLLBARINFO seen{};
+    ASSERT_TRUE(overlay->CurrentLook(look, seen));
+    const POINT onThumb{look.breadth / 2, (look.thumbStart + look.thumbEnd) / 2};
+    const TColor resting = ClientPixels(overlay->Handle()).Pixel(onThumb.x, onThumb.y);
+    ::SendMessageW(overlay->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(onThumb.x, onThumb.y));
+    EXPECT_EQ(overlay->Hot(), skinctl::spThumb);
+    EXPECT_NE(ClientPixels(overlay->Handle()).Pixel(onThumb.x, onThumb.y), resting);
+    check("with the pointer on the thumb");
     EXPECT_EQ(::SendMessageW(wnd, FramePaintRequest, 0, SkinMagic), SkinMagic);
 }
 
@@ -279,6 +289,42 @@ TEST_F(SkinnedControls, FiveHundredAttachPaintDestroyRoundsHoldNothing) {
     }
     PumpFor(20);
     EXPECT_EQ(LiveOwnedHandles(), before);
+}
+
+TEST_F(SkinnedControls, CloseMarkAsksTheFormAndFreesThePageOnlyWhenAllowed) {
+    auto* pages = Make<TPageControl>(form_.get(), 0, 0, 393, 209);
+    pages->Tag = 7777;
+    new TTabSheet(form_.get(), pages, L"  第一页  ");
+    new TTabSheet(form_.get(), pages, L"  第二页  ");
+    HWND wnd = pages->Handle();
+    Skin<TSkinTab>(pages);
+    TForm* form = form_.get();
+    int asked = 0;
+    LRESULT answer = 1;
+    form->MessageHandler = [&](UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+        if (msg != TabCloseMessage) return form->WndProc(msg, wParam, lParam, result);
+        EXPECT_EQ(reinterpret_cast<HWND>(wParam), wnd);
+        EXPECT_EQ(lParam, 1);
+        ++asked;
+        result = answer;
+        return true;
+    };
+    RECT tab{};
+    ASSERT_TRUE(::SendMessageW(wnd, TCM_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&tab)));
+    const TRect mark = skinctl::TabCloseMarkRect(ToTRect(tab));
+    ASSERT_FALSE(mark.IsEmpty());
+    const LPARAM at = MAKELPARAM((mark.Left + mark.Right) / 2, (mark.Top + mark.Bottom) / 2);
+    ::SendMessageW(wnd, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(pages->PageCount(), 2u) << "the form said no";
+    answer = 0;
+    ::SendMessageW(wnd, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    EXPECT_EQ(asked, 2);
+    EXPECT_EQ(pages->PageCount(), 1u);
+    EXPECT_EQ(::SendMessageW(wnd, TCM_GETITEMCOUNT, 0, 0), 1);
+    ::SendMessageW(wnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(tab.left + 3, (tab.top + tab.bottom) / 2));
+    EXPECT_EQ(asked, 2) << "a click beside a mark is an ordinary click";
+    form->MessageHandler = nullptr;
 }
 
 } // namespace
