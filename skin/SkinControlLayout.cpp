@@ -244,4 +244,33 @@ TPanelAlignment StatusTextAlignment(std::wstring& text, bool mirrored) {
     return alignment;
 }
 
+void RebaseBackground(std::uint32_t* pixels, std::size_t count, std::uint32_t from, std::uint32_t to,
+                      std::uint32_t ink) {
+    auto channel = [](std::uint32_t c, int shift) { return int((c >> shift) & 0xFF); };
+    // The share is read on the channel where ink and background differ most.
+    int shift = 0, spread = 0;
+    for (int s = 0; s <= 16; s += 8) {
+        const int d = std::abs(channel(from, s) - channel(ink, s));
+        if (d > spread) {
+            spread = d;
+            shift = s;
+        }
+    }
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::uint32_t p = pixels[i] & 0xFFFFFF;
+        if (p == from) {
+            pixels[i] = to;
+            continue;
+        }
+        if (spread == 0) continue;
+        const int share = std::clamp((channel(from, shift) - channel(p, shift)) * 256 /
+                                         (channel(from, shift) - channel(ink, shift)),
+                                     0, 256);
+        std::uint32_t out = 0;
+        for (int s = 0; s <= 16; s += 8)
+            out |= std::uint32_t((channel(to, s) * (256 - share) + channel(ink, s) * share + 128) / 256) << s;
+        pixels[i] = out;
+    }
+}
+
 } // namespace skinctl

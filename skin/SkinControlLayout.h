@@ -98,4 +98,12 @@ int StatusBevelFrame(TPanelBevel bevel);
 enum TPanelAlignment : int { paLeft = 0, paCentre = 1, paRight = 2 };
 TPanelAlignment StatusTextAlignment(std::wstring& text, bool mirrored);
 
+// ---- Labels ----
+
+// Moves text drawn on background `from` onto background `to`: each pixel (0x00RRGGBB) is read as
+// `ink` laid over `from` by some share, and gets the same share of `ink` over `to`. Smoothed glyph
+// edges keep their weight instead of showing a rim of the old background.
+void RebaseBackground(std::uint32_t* pixels, std::size_t count, std::uint32_t from, std::uint32_t to,
+                      std::uint32_t ink);
+
 } // namespace skinctl

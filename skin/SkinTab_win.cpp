@@ -75,11 +75,10 @@ bool TLabelFace::DrawItem(TSkinControl& container, WPARAM wParam, LPARAM lParam,
     offscreen.rcItem = RECT{0, 0, w, h};
     result = container.CallPrevious(WM_DRAWITEM, wParam, reinterpret_cast<LPARAM>(&offscreen));
     ::GdiFlush();
-    const std::uint32_t systemFace = SwapRedBlue(::GetSysColor(COLOR_BTNFACE) & 0xFFFFFF);
-    const std::uint32_t skinFace = SwapRedBlue(face_ & 0xFFFFFF);
-    std::uint32_t* bits = canvas.Bits();
-    for (std::size_t i = 0, n = std::size_t(w) * std::size_t(h); i < n; ++i)
-        if ((bits[i] & 0xFFFFFF) == systemFace) bits[i] = skinFace;
+    // The label painted the system's face under its text; the text goes onto the skin's face.
+    skinctl::RebaseBackground(
+        canvas.Bits(), std::size_t(w) * std::size_t(h), SwapRedBlue(::GetSysColor(COLOR_BTNFACE) & 0xFFFFFF),
+        SwapRedBlue(face_ & 0xFFFFFF), SwapRedBlue(::GetTextColor(canvas.DC()) & 0xFFFFFF));
     ::BitBlt(item->hDC, item->rcItem.left, item->rcItem.top, w, h, canvas.DC(), 0, 0, SRCCOPY);
     return true;
 }

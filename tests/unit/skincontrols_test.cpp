@@ -171,3 +171,15 @@ TEST(SkinControlRules, StatusPanelsBevelsAndAlignment) {
         EXPECT_EQ(r.text, r.shown);
     }
 }
+
+TEST(SkinControlRules, LabelTextMovesOntoTheSkinFaceWithItsSmoothedEdges) {
+    constexpr std::uint32_t systemFace = 0xF0F0F0, skinFace = 0xECE9D8, ink = 0x0000C0;
+    std::uint32_t pixels[] = {systemFace, ink, 0x7878D8 /* half ink over the system face */, 0x123456};
+    RebaseBackground(pixels, 4, systemFace, skinFace, ink);
+    EXPECT_EQ(pixels[0], skinFace);
+    EXPECT_EQ(pixels[1], ink);
+    EXPECT_EQ(pixels[2], 0x7675CC) << "half ink over the skin's face";
+    std::uint32_t same[] = {0x808080};
+    RebaseBackground(same, 1, 0x808080, skinFace, 0x808080);
+    EXPECT_EQ(same[0], skinFace) << "ink like the background: only the background moves";
+}
