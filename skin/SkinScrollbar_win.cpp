@@ -286,7 +286,13 @@ void TSkinScrollbar::PlaceOverlays() {
 void TSkinScrollbar::Unskin() {
     if (unskinned_) return;
     TSkinControl::Unskin();
-    if (lifeState_ == 6) return;
+    if (lifeState_ == 6) {
+        // The control's window is gone but its object (which owns us) may live on: the bars it
+        // no longer has must not stay on its parent.
+        for (auto& overlay : overlays_)
+            if (overlay && overlay->HandleAllocated()) ::ShowWindow(overlay->Handle(), SW_HIDE);
+        return;
+    }
     for (auto& overlay : overlays_)
         overlay.reset();
     if (window_ && ::IsWindow(window_)) ::RedrawWindow(window_, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE);

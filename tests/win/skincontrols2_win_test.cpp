@@ -259,6 +259,8 @@ TEST_F(SkinnedControls, LogOverlayBarFollowsAppendedLines) {
     EXPECT_NE(ClientPixels(overlay->Handle()).Pixel(onThumb.x, onThumb.y), resting);
     check("with the pointer on the thumb");
     EXPECT_EQ(::SendMessageW(wnd, FramePaintRequest, 0, SkinMagic), SkinMagic);
+    memo->DestroyHandle();
+    EXPECT_FALSE(overlay->Shown()) << "no bar is left where the log was";
 }
 
 TEST_F(SkinnedControls, FiveHundredAttachPaintDestroyRoundsHoldNothing) {
