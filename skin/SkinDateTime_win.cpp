@@ -96,8 +96,15 @@ bool TArrowButton::WndProc(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& resu
 TSkinDateTime::TSkinDateTime(TComponent* owner) : TSkinFamilyControl(owner) {}
 
 TSkinDateTime::~TSkinDateTime() {
+    DropArrow();
+}
+
+void TSkinDateTime::DropArrow() {
     delete arrow_;
     arrow_ = nullptr;
+    if (addedClipChildren_ && lifeState_ != 6 && ::IsWindow(window_))
+        ::SetWindowLongW(window_, GWL_STYLE, ::GetWindowLongW(window_, GWL_STYLE) & ~LONG(WS_CLIPCHILDREN));
+    addedClipChildren_ = false;
 }
 
 void TSkinDateTime::AfterAttach() {

@@ -51,6 +51,8 @@ protected:
 
 private:
     void PlaceArrow();
+    // The arrow button goes, and the picker gets its style back while its window lives.
+    void DropArrow();
 
     TArrowButton* arrow_ = nullptr;
     TSkinUpDown* upDown_ = nullptr;
