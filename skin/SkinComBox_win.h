@@ -9,9 +9,6 @@ class TSkinComBox : public TSkinControl {
 public:
     explicit TSkinComBox(TComponent* owner);
 
-    // Set by the mapping for the combo box inside an extended combo box.
-    bool Extended = false;
-
     bool BeforeMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
     void AfterMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
     void PaintTo(HDC dc, const RECT& rect) override;
