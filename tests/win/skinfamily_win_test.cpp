@@ -231,6 +231,13 @@ TEST_F(SkinFamily, DateTimeArrowButtonAndBorder) {
     ::SendMessageW(arrow, WM_MOUSEMOVE, 0, Point(4, 8));
     Paint(arrow);
     EXPECT_EQ(PixelAt(arrow, 4, 8), Shade(2));
+    // A press on the skin's button opens the picker's calendar, as one on the picker's own would.
+    ::SendMessageW(arrow, WM_LBUTTONDOWN, MK_LBUTTON, Point(4, 8));
+    ::SendMessageW(arrow, WM_LBUTTONUP, 0, Point(4, 8));
+    HWND calendar = reinterpret_cast<HWND>(::SendMessageW(picker, DTM_GETMONTHCAL, 0, 0));
+    EXPECT_TRUE(calendar && ::IsWindowVisible(calendar));
+    EXPECT_EQ(wrapper->ArrowButton()->Frame(), 3);
+    ::SendMessageW(picker, DTM_CLOSEMONTHCAL, 0, 0);
     ::EnableWindow(picker, FALSE);
     Paint(arrow);
     EXPECT_EQ(PixelAt(arrow, 4, 8), Shade(4));
