@@ -125,6 +125,13 @@ TEST_F(SkinFamily, ComboButtonShowsNormalHotAndDisabledFrames) {
     ::EnableWindow(combo, FALSE);
     Paint(combo);
     EXPECT_EQ(PixelAt(combo, x, y), Shade(4));
+    // A skin without a sunk edge: ComboxArrow stretched over the button, in a ButtonShadow frame.
+    skin_->ComboButton->Style = 1;
+    skin_->ComboxArrow = Element<TDataSkinObject>("ComboxArrow", 4, 17, 17);
+    const RECT button = wrapper->ButtonRect();
+    Paint(combo);
+    EXPECT_EQ(PixelAt(combo, button.left + 1, button.top + 1), Shade(4));
+    EXPECT_EQ(PixelAt(combo, 0, 0), TColor(SkinColourRef(*skin_, scButtonShadow)));
 }
 
 TEST_F(SkinFamily, TrackBarAnswersCustomDrawAndPaintsThumbAndChannel) {

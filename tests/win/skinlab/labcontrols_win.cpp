@@ -178,7 +178,10 @@ void TLabControls::MakeTextControls() {
     for (const wchar_t* item : {L"组合框 Combo", L"第二项 Two", L"第三项 Three"})
         ::SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
     ::SendMessageW(combo, CB_SETCURSEL, 0, 0);
-    Bare(DATETIMEPICK_CLASSW, nullptr, WS_TABSTOP | DTS_SHORTDATEFORMAT, 192, 140, 120, 22);
+    HWND date = Bare(DATETIMEPICK_CLASSW, nullptr, WS_TABSTOP | DTS_SHORTDATEFORMAT, 192, 140, 120, 22);
+    // A fixed day, so that pictures of the page do not change with the date.
+    SYSTEMTIME day{2024, 5, 3, 1, 12, 0, 0, 0};
+    ::SendMessageW(date, DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&day));
 }
 
 void TLabControls::MakeRanges() {
