@@ -2,9 +2,24 @@
 
 #include <algorithm>
 
+void TSkinGroupBox::AfterAttach() {
+    if (skin_) labels_.Refresh(*skin_);
+}
+
+void TSkinGroupBox::RefreshColours() {
+    if (skin_) labels_.Refresh(*skin_);
+    TSkinControl::RefreshColours();
+}
+
 bool TSkinGroupBox::BeforeMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     if (HandlePaintMessages(msg, wParam, result, true)) return false;
+    if (msg == WM_DRAWITEM && labels_.DrawItem(*this, wParam, lParam, result)) return false;
     return TSkinControl::BeforeMessage(msg, wParam, lParam, result);
+}
+
+void TSkinGroupBox::AfterMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    if (msg == WM_CTLCOLORSTATIC) labels_.AfterCtlColor(wParam, lParam, result);
+    TSkinControl::AfterMessage(msg, wParam, lParam, result);
 }
 
 void TSkinGroupBox::PaintTo(HDC dc, const RECT& rect) {

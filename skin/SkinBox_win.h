@@ -4,6 +4,7 @@
 
 #include "framework/Handle_win.h"
 #include "skin/SkinControl_win.h"
+#include "skin/SkinTab_win.h"
 
 // A group box: ButtonFace inside, a rounded ButtonShadow frame and the caption on ButtonFace at the
 // top left (top right for the right-aligned extended style).
@@ -11,7 +12,16 @@ class TSkinGroupBox : public TSkinControl {
 public:
     explicit TSkinGroupBox(TComponent* owner) : TSkinControl(owner) {}
     bool BeforeMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+    void AfterMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
     void PaintTo(HDC dc, const RECT& rect) override;
+    void RefreshColours() override;
+
+protected:
+    void AfterAttach() override;
+
+private:
+    // The labels inside sit on the group's face too.
+    TLabelFace labels_;
 };
 
 // Panels, navigator bars and embedded forms: ButtonFace behind their children.

@@ -9,6 +9,7 @@
 #include "framework/Forms_win.h"
 #include "framework/StdCtrls_win.h"
 #include "skin/SkinControlFactory_win.h"
+#include "skin/SkinScrollbar_win.h"
 #include "skin/SkinControlMap.h"
 #include "skin/SkinControl_win.h"
 #include "skin/WinSkinForm_win.h"
@@ -128,7 +129,9 @@ private:
     }
 
     void MapControl(TWinControl* control) {
-        if (!control->HandleAllocated() || AlreadySkinned(control->Handle())) return;
+        // Windows are made lazily; one the walk reaches is on the form being shown, so it is made
+        // now rather than left with the system's look.
+        if (AlreadySkinned(control->Handle())) return;
         bool tagChildren = false;
         if (DisabledByTag(control->ClassName(), control->Tag, switches_, tagChildren)) return;
         if (skin_.OnSkinControl) {
@@ -156,7 +159,7 @@ private:
                                       std::uint32_t(::GetWindowLongW(window, GWL_STYLE)), switches_);
         if (decision.childKind != TSkinWrapperKind::None) {
             for (TWinControl* child : ChildrenOf(control)) {
-                if (!child->HandleAllocated() || AlreadySkinned(child->Handle())) continue;
+                if (AlreadySkinned(child->Handle())) continue;
                 if (decision.childrenWithScrollBars && !ShowsScrollBars(child->Handle())) continue;
                 TSkinMapDecision childDecision = decision;
                 childDecision.objImageKind = decision.childObjImageKind;
@@ -174,7 +177,10 @@ private:
 
     void Attach(TSkinControl* wrapper, TWinControl* control, const TSkinMapDecision& decision) {
         if (!wrapper) return;
-        if (decision.attachToWindow)
+        auto* scrolling = dynamic_cast<TSkinScrollbar*>(wrapper);
+        if (scrolling && decision.singleScrollbar && !decision.attachToWindow)
+            scrolling->AttachScrollControl(control, &frame_, &skin_, true);
+        else if (decision.attachToWindow)
             wrapper->AttachWindow(control->Handle(), &skin_, &frame_);
         else
             wrapper->AttachControl(control, &frame_, &skin_, decision.changeColour);

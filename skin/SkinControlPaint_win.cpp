@@ -24,3 +24,12 @@ void DrawWholeText(HDC dc, const std::wstring& text, const RECT& rect, UINT alig
     }
     if (saved) ::RestoreDC(dc, saved);
 }
+
+RECT ClientInWindow(HWND wnd) {
+    RECT window{}, client{};
+    ::GetWindowRect(wnd, &window);
+    ::GetClientRect(wnd, &client);
+    ::MapWindowPoints(wnd, nullptr, reinterpret_cast<POINT*>(&client), 2);
+    ::OffsetRect(&client, -window.left, -window.top);
+    return client;
+}

@@ -1,27 +1,9 @@
 #pragma once
-// What the control skins share: a way to ask for another member of the family, the paint
-// handling of a client area, and captions drawn whole.
-//
-// How a control skin asks for another member of the family (an edit for its spin button, a tab
-// control for its up-down arrows) without knowing the classes: the factory registers its maker
-// here once. Without a maker nothing is created and the inner window keeps its own look.
-#include <functional>
-#include <string>
-
-#include "skin/SkinControlMap.h"
-
-class TComponent;
-class TSkinControl;
-
-// A new, unattached skin of `kind` owned by `owner`, or null.
-using TSkinWrapperMaker = std::function<TSkinControl*(TSkinWrapperKind kind, TComponent* owner)>;
-
-inline TSkinWrapperMaker& SkinWrapperMaker() {
-    static TSkinWrapperMaker maker;
-    return maker;
-}
-
+// What the control skins share: the paint handling of a client area, captions drawn whole, and
+// where the client area sits in the window.
 #include <windows.h>
+
+#include <string>
 
 #include "framework/Handle_win.h"
 
@@ -42,3 +24,6 @@ template <typename Paint> void PaintClientWith(HWND wnd, WPARAM dcParam, Paint&&
 // by `alignment` (DT_LEFT, DT_CENTER or DT_RIGHT), clipped to `rect`. Drawn from the font's
 // outlines like the window's labels, so small CJK glyphs keep all their strokes.
 void DrawWholeText(HDC dc, const std::wstring& text, const RECT& rect, UINT alignment, COLORREF colour);
+
+// The client rectangle of `wnd` inside its window rectangle moved to the origin.
+RECT ClientInWindow(HWND wnd);

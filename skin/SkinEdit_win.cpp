@@ -4,17 +4,9 @@
 #include <string>
 
 #include "framework/Handle_win.h"
+#include "skin/SkinControlFactory_win.h"
 #include "skin/SkinControlPaint_win.h"
 #include "skin/WinSkinForm_win.h"
-
-RECT ClientInWindow(HWND wnd) {
-    RECT window{}, client{};
-    ::GetWindowRect(wnd, &window);
-    ::GetClientRect(wnd, &client);
-    ::MapWindowPoints(wnd, nullptr, reinterpret_cast<POINT*>(&client), 2);
-    ::OffsetRect(&client, -window.left, -window.top);
-    return client;
-}
 
 void PaintSkinEditBorder(HDC dc, const RECT& window, const RECT& client, COLORREF shadow) {
     const int saved = ::SaveDC(dc);
@@ -68,7 +60,7 @@ void TSkinEdit::AfterMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& re
 }
 
 void TSkinEdit::SkinSpinButton() {
-    if (spin_ || !skin_ || !skin_->SkinControls.Has(xcSpin) || !SkinWrapperMaker()) return;
+    if (spin_ || !skin_ || !skin_->SkinControls.Has(xcSpin)) return;
     for (HWND child = ::GetWindow(window_, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
         wchar_t name[64] = {};
         ::GetClassNameW(child, name, 64);
@@ -78,7 +70,7 @@ void TSkinEdit::SkinSpinButton() {
         if (lower != L"msctls_updown32" && lower.find(L"spin") == std::wstring::npos &&
             lower.find(L"updown") == std::wstring::npos)
             continue;
-        spin_ = SkinWrapperMaker()(TSkinWrapperKind::UpDown, this);
+        spin_ = CreateSkinWrapper(TSkinWrapperKind::UpDown, this, TSkinMapDecision{});
         if (spin_) spin_->AttachWindow(child, skin_, form_);
         return;
     }

@@ -7,8 +7,6 @@
 // line and two white lines inside it. Never touches `client` (the client area in window
 // coordinates): a thin system border must not lose a row of the text.
 void PaintSkinEditBorder(HDC dc, const RECT& window, const RECT& client, COLORREF shadow);
-// The client rectangle of `wnd` in its window's coordinates.
-RECT ClientInWindow(HWND wnd);
 
 class TSkinEdit : public TSkinControl {
 public:

@@ -58,29 +58,6 @@ HFONT WindowFont(HWND window) {
     return font ? font : static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
 }
 
-RECT ClientInWindow(HWND window) {
-    RECT outer{}, client{};
-    ::GetWindowRect(window, &outer);
-    ::GetClientRect(window, &client);
-    POINT origin{0, 0};
-    ::ClientToScreen(window, &origin);
-    ::OffsetRect(&client, origin.x - outer.left, origin.y - outer.top);
-    return client;
-}
-
-void TSkinFamilyControl::AttachControl(TWinControl* control, TWinSkinForm* form, TSkinData* skin,
-                                       bool changeColour) {
-    if (Attached()) return;
-    TSkinControl::AttachControl(control, form, skin, changeColour);
-    AfterAttach();
-}
-
-void TSkinFamilyControl::AttachWindow(HWND window, TSkinData* skin, TWinSkinForm* form) {
-    if (Attached()) return;
-    TSkinControl::AttachWindow(window, skin, form);
-    AfterAttach();
-}
-
 bool TSkinPartControl::BeforeMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     switch (msg) {
     case WM_PAINT: {

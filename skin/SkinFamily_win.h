@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "skin/Bitmap_win.h"
+#include "skin/SkinControlPaint_win.h"
 #include "skin/SkinControl_win.h"
 #include "skin/WinSkinData.h"
 
@@ -22,8 +23,6 @@ void FrameSolid(HDC dc, const RECT& rect, COLORREF colour);
 void DrawArrow(HDC dc, const RECT& rect, int direction, int size, COLORREF colour);
 // The font the window draws its text with (its WM_GETFONT, else the default GUI font).
 HFONT WindowFont(HWND window);
-// The client rectangle of `window` inside its window rectangle moved to the origin.
-RECT ClientInWindow(HWND window);
 
 // A picture composed off screen and copied to the device context in one go (no flicker).
 class TOffscreen {
@@ -39,16 +38,11 @@ private:
     TDibSection dib_;
 };
 
-// A member of this part of the family: after either attach operation has attached it, it gets
-// AfterAttach() to set up what it adds (hooks, companion windows).
+// A member of this part of the family: it sets up what it adds (hooks, companion windows) in
+// AfterAttach(), which both attach operations run.
 class TSkinFamilyControl : public TSkinControl {
 public:
     using TSkinControl::TSkinControl;
-    void AttachControl(TWinControl* control, TWinSkinForm* form, TSkinData* skin, bool changeColour) override;
-    void AttachWindow(HWND window, TSkinData* skin, TWinSkinForm* form) override;
-
-protected:
-    virtual void AfterAttach() {}
 };
 
 // A control whose parts (arrows, sections, buttons) light up under the pointer and while pressed,

@@ -4,6 +4,7 @@
 
 #include "framework/Handle_win.h"
 #include "skin/Bitmap_win.h"
+#include "skin/SkinControlPaint_win.h"
 #include "skin/SkinEdit_win.h"
 #include "skin/SkinManage_win.h"
 #include "skin/WinSkinForm_win.h"

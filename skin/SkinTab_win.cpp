@@ -11,6 +11,7 @@
 #include "skin/ImgUtil.h"
 #include "skin/ImgUtil_win.h"
 #include "skin/SkinManage_win.h"
+#include "skin/SkinControlFactory_win.h"
 #include "skin/SkinControlPaint_win.h"
 #include "skin/WinSkinForm_win.h"
 
@@ -132,10 +133,10 @@ void TSkinTab::RefreshColours() {
 }
 
 void TSkinTab::SkinUpDown() {
-    if (upDown_ || !SkinWrapperMaker()) return;
+    if (upDown_) return;
     HWND arrows = ::FindWindowExW(window_, nullptr, UPDOWN_CLASSW, nullptr);
     if (!arrows || ::SendMessageW(arrows, SkinQueryMessage, 0, 0) == 1) return;
-    upDown_ = SkinWrapperMaker()(TSkinWrapperKind::UpDown, this);
+    upDown_ = CreateSkinWrapper(TSkinWrapperKind::UpDown, this, TSkinMapDecision{});
     if (upDown_) upDown_->AttachWindow(arrows, skin_, form_);
 }
 

@@ -87,7 +87,6 @@ protected:
         EXPECT_TRUE(LoadSkinFromResource(*skin_, exe.get())) << skin_->LastLoadError();
     }
     void TearDown() override {
-        SetExtraSkinWrapperMaker(nullptr);
         DestroySkinManager();
         SetSkinManagerFactory(nullptr);
         form_.reset();
@@ -159,6 +158,7 @@ TEST_F(SkinnedControls, PushButtonFramesFollowPointerFocusAndEnabling) {
     TWinSkinForm* frame = Start();
     ASSERT_NE(frame, nullptr);
     ASSERT_FALSE(skin_->Buttons().Bitmap.Empty());
+    ASSERT_TRUE(Skinned(button) && Skinned(twoLines));
     // The frames the test tells apart really differ in the ring.
     const TBitmap32 f1 = ExpectedFace(96, 32, 1);
     for (int f : {2, 3, 4, 5})
@@ -190,7 +190,7 @@ TEST_F(SkinnedControls, PushButtonFramesFollowPointerFocusAndEnabling) {
 
     // The first double bar breaks the caption: text on two lines, the second bar pair kept.
     EXPECT_TRUE(ShowsFrame(twoLines, 1));
-    auto* twoLineSkin = dynamic_cast<TSkinButton*>(frame->SkinnedControls().front());
+    TSkinButton* twoLineSkin = nullptr;
     for (TSkinControl* c : frame->SkinnedControls())
         if (c->Window() == twoLines->Handle()) twoLineSkin = dynamic_cast<TSkinButton*>(c);
     ASSERT_NE(twoLineSkin, nullptr);
@@ -227,10 +227,6 @@ TEST_F(SkinnedControls, TheWalkLeavesTaggedSwitchedOffAndNilClassesAloneAndWraps
     memo->SetScrollBars(true);
     skin_->SkinControls.Exclude(xcButton);
     skin_->Skin3rd.Add("TOddMemo=nil");
-    // Controls with scroll bars get a plain skin here: enough to see who was wrapped.
-    SetExtraSkinWrapperMaker([](TSkinWrapperKind kind, TComponent* owner, const TSkinMapDecision&) {
-        return kind == TSkinWrapperKind::Scrollbar ? new TSkinControl(owner) : nullptr;
-    });
     TWinSkinForm* frame = Start();
     ASSERT_NE(frame, nullptr);
 
