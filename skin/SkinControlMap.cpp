@@ -108,6 +108,40 @@ TSkinMapDecision FromSkin3rd(const std::string& kind, const std::string& key, co
     return d;
 }
 
+// The stock framework names of the families that have a skin but no rule in the tables above,
+// each under the switch of the family it resembles: header sections look like buttons, tool and
+// cool bars are panels, list views and scroll boxes follow the scroll-bar switch.
+TSkinMapDecision MapStockName(const std::string& name, const TSkinControlTypes& c) {
+    struct TStockRule {
+        const char* name;
+        TSkinControlType on;
+        K kind;
+        bool mapChildren;
+    };
+    static const TStockRule rules[] = {
+        {"THEADERCONTROL", xcButton, K::Header, false},
+        {"TTRACKBAR", xcTrackBar, K::TrackBar, false},
+        {"TLISTVIEW", xcScrollbar, K::ListView, false},
+        {"TDATETIMEPICKER", xcCombo, K::DateTime, false},
+        {"TSCROLLBOX", xcScrollbar, K::ScControl, true},
+        {"TSCROLLBAR", xcScrollbar, K::Scrollbar, false},
+        {"TTOOLBAR", xcToolbar, K::Box, true},
+        {"TCOOLBAR", xcControlbar, K::Box, true},
+        {"TPANEL", xcPanel, K::Box, true},
+        {"TBITBTN", xcBitBtn, K::BitButton, false},
+        {"TSPEEDBUTTON", xcSpeedButton, K::SpeedButton, false},
+        {"TCHECKBOX", xcCheckBox, K::CheckBox, false},
+        {"TRADIOBUTTON", xcRadioButton, K::RadioButton, false},
+    };
+    for (const TStockRule& rule : rules) {
+        if (name != rule.name) continue;
+        TSkinMapDecision d = TakeIf(c.Has(rule.on), rule.kind, rule.kind == K::Box);
+        d.mapChildren = rule.mapChildren;
+        return d;
+    }
+    return {};
+}
+
 } // namespace
 
 TSkinSwitches SwitchesOf(const TSkinData& skin) {
@@ -164,6 +198,7 @@ TSkinMapDecision MapControl(const TControlFacts& facts, const TSkinSwitches& sw)
         return d;
     }
     if (OneOf(name, {"TUPDOWN", "TSPINBUTTON"})) return TakeIf(c.Has(xcSpin), K::UpDown);
+    if (const TSkinMapDecision d = MapStockName(name, c); d.handled) return d;
     if (name == "TMEDIAPLAYER") return TakeIf(c.Has(xcButton), K::MP);
     if (name == "TDBNAVIGATOR") {
         TSkinMapDecision d = TakeIf(c.Has(xcPanel), K::Box, true);

@@ -173,6 +173,7 @@ void TWScrollbar::Press(LPARAM lParam) {
 bool TWScrollbar::WndProc(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     switch (msg) {
     case WM_ERASEBKGND:
+    case SkinQueryMessage: // the overlay is the skin's own drawing: never wrapped itself
         result = 1;
         return true;
     case WM_PAINT: {

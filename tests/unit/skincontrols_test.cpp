@@ -49,6 +49,14 @@ TEST(SkinControlMap, FrameworkControlsGetTheirSkinsOnlyWithTheirSwitch) {
         {Facts("TRzRadioButton"), K::ObjImage, false},
         {Facts("TDBNavigator"), K::Box, true},
         {Facts("TDBComboBoxEh", C::Edit), K::None, false},
+        // Stock names of families without a rule in the built-in table.
+        {Facts("THeaderControl"), K::Header, false},
+        {Facts("TTrackBar"), K::TrackBar, false},
+        {Facts("TListView", C::Other, true), K::ListView, false},
+        {Facts("TDateTimePicker"), K::DateTime, false},
+        {Facts("TScrollBox", C::Other, true), K::ScControl, true},
+        {Facts("TCoolBar"), K::Box, true},
+        {Facts("TSpeedButton"), K::SpeedButton, false},
     };
     for (const Row& row : rows) {
         const TSkinMapDecision d = MapControl(row.facts, sw);
@@ -64,6 +72,8 @@ TEST(SkinControlMap, FrameworkControlsGetTheirSkinsOnlyWithTheirSwitch) {
     const TSkinMapDecision button = MapControl(Facts("TButton", C::Button), off);
     EXPECT_TRUE(button.handled);
     EXPECT_EQ(button.kind, K::None);
+    off.controls.Exclude(xcTrackBar);
+    EXPECT_EQ(MapControl(Facts("TTrackBar"), off).kind, K::None) << "the stock names follow their switch";
     off.tabsImage = false;
     EXPECT_EQ(MapControl(Facts("TPageControl", C::PageControl), off).kind, K::None);
 }

@@ -3,6 +3,8 @@
 #include <commctrl.h>
 
 #include <cstdio>
+#include <string>
+#include <utility>
 
 #include "framework/ComCtrls_win.h"
 #include "framework/Forms_win.h"
@@ -76,6 +78,25 @@ protected:
     }
 };
 
+// A common control as a framework control of its stock class name, which the walk knows.
+class TLabCommon : public TWinControl {
+public:
+    TLabCommon(TComponent* owner, std::string name, const wchar_t* windowClass, DWORD style)
+        : TWinControl(owner), name_(std::move(name)), windowClass_(windowClass), style_(style) {}
+    std::string ClassName() const override { return name_; }
+
+protected:
+    void CreateParams(TCreateParams& params) override {
+        params.className = windowClass_;
+        params.style |= style_;
+    }
+
+private:
+    std::string name_;
+    std::wstring windowClass_;
+    DWORD style_;
+};
+
 template <typename T> T* Place(TForm* form, int x, int y, int w, int h, const std::wstring& caption = {}) {
     auto* control = new T(form);
     control->SetParent(form);
@@ -124,6 +145,18 @@ TLabControls::TLabControls(TComponent* owner) {
     MakeLists();
 }
 
+HWND TLabControls::Common(const char* name, const wchar_t* windowClass, DWORD style, int x, int y, int w,
+                          int h) {
+    auto* control = new TLabCommon(form_, name, windowClass, style);
+    control->SetParent(form_);
+    control->SetBounds(x, y, w, h);
+    HWND wnd = control->Handle();
+    if (!wnd) return nullptr;
+    ::SendMessageW(wnd, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+    Add(wnd);
+    return wnd;
+}
+
 HWND TLabControls::Bare(const wchar_t* windowClass, const wchar_t* text, DWORD style, int x, int y, int w,
                         int h) {
     HWND parent = form_->Handle();
@@ -144,8 +177,8 @@ void TLabControls::MakeButtons() {
     Add(disabled->Handle());
     Add(Place<TButton>(form_, 4, 74, 80, 32, L"第一行||第二行")->Handle());
     Add(Place<TLabBitBtn>(form_, 4, 108, 80, 22, L"位图 Bit")->Handle());
-    Add(Place<TLabSpeedButton>(form_, 4, 132, 38, 22, L"快")->Handle());
-    Add(Place<TLabMenuButton>(form_, 46, 132, 38, 22, L"菜单")->Handle());
+    Add(Place<TLabSpeedButton>(form_, 4, 132, 28, 22, L"快")->Handle());
+    Add(Place<TLabMenuButton>(form_, 34, 132, 50, 22, L"菜单")->Handle());
 }
 
 void TLabControls::MakeChecks() {
@@ -178,7 +211,8 @@ void TLabControls::MakeTextControls() {
     for (const wchar_t* item : {L"组合框 Combo", L"第二项 Two", L"第三项 Three"})
         ::SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
     ::SendMessageW(combo, CB_SETCURSEL, 0, 0);
-    HWND date = Bare(DATETIMEPICK_CLASSW, nullptr, WS_TABSTOP | DTS_SHORTDATEFORMAT, 192, 140, 120, 22);
+    HWND date =
+        Common("TDateTimePicker", DATETIMEPICK_CLASSW, WS_TABSTOP | DTS_SHORTDATEFORMAT, 192, 140, 120, 22);
     // A fixed day, so that pictures of the page do not change with the date.
     SYSTEMTIME day{2024, 5, 3, 1, 12, 0, 0, 0};
     ::SendMessageW(date, DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&day));
@@ -192,12 +226,12 @@ void TLabControls::MakeRanges() {
     auto* progress = Place<TProgressBar>(form_, 316, 56, 120, 16);
     progress->SetPosition(60);
     Add(progress->Handle());
-    HWND track = Bare(TRACKBAR_CLASSW, nullptr, WS_TABSTOP | TBS_AUTOTICKS, 316, 74, 120, 30);
+    HWND track = Common("TTrackBar", TRACKBAR_CLASSW, WS_TABSTOP | TBS_AUTOTICKS, 316, 74, 120, 30);
     ::SendMessageW(track, TBM_SETRANGE, TRUE, MAKELPARAM(0, 10));
     ::SendMessageW(track, TBM_SETPOS, TRUE, 4);
-    HWND spin = Bare(UPDOWN_CLASSW, nullptr, 0, 316, 108, 18, 30);
+    HWND spin = Common("TUpDown", UPDOWN_CLASSW, 0, 316, 108, 18, 30);
     ::SendMessageW(spin, UDM_SETRANGE32, 0, 10);
-    Bare(UPDOWN_CLASSW, nullptr, UDS_HORZ, 340, 108, 34, 18);
+    Common("TUpDown", UPDOWN_CLASSW, UDS_HORZ, 340, 108, 34, 18);
     HWND bar = Bare(L"scrollbar", nullptr, WS_TABSTOP | SBS_HORZ, 316, 142, 120, 17);
     SCROLLINFO info{sizeof info, SIF_ALL, 0, 100, 20, 30, 0};
     ::SetScrollInfo(bar, SB_CTL, &info, TRUE);
@@ -220,7 +254,7 @@ void TLabControls::MakePages() {
 }
 
 void TLabControls::MakeLists() {
-    HWND header = Bare(WC_HEADERW, nullptr, HDS_BUTTONS | HDS_HORZ, 614, 2, 172, 22);
+    HWND header = Common("THeaderControl", WC_HEADERW, HDS_BUTTONS | HDS_HORZ, 614, 2, 172, 22);
     const wchar_t* titles[] = {L"名称 Name", L"大小", L"Date"};
     for (int i = 0; i < 3; ++i) {
         HDITEMW item{};
@@ -230,7 +264,7 @@ void TLabControls::MakeLists() {
         item.pszText = const_cast<wchar_t*>(titles[i]);
         ::SendMessageW(header, HDM_INSERTITEMW, WPARAM(i), reinterpret_cast<LPARAM>(&item));
     }
-    HWND view = Bare(WC_LISTVIEWW, nullptr, WS_TABSTOP | WS_BORDER | LVS_REPORT, 614, 26, 172, 96);
+    HWND view = Common("TListView", WC_LISTVIEWW, WS_TABSTOP | WS_BORDER | LVS_REPORT, 614, 26, 172, 96);
     for (int i = 0; i < 2; ++i) {
         LVCOLUMNW column{};
         column.mask = LVCF_TEXT | LVCF_WIDTH;

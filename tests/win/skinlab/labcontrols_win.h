@@ -27,6 +27,7 @@ public:
     std::string Report() const;
 
 private:
+    HWND Common(const char* name, const wchar_t* windowClass, DWORD style, int x, int y, int w, int h);
     HWND Bare(const wchar_t* windowClass, const wchar_t* text, DWORD style, int x, int y, int w, int h);
     void Add(HWND window) { controls_.push_back(window); }
     void MakeButtons();
