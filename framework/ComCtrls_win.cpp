@@ -95,6 +95,16 @@ void TPageControl::SetActivePage(size_t index) {
     LayoutPages();
 }
 
+void TPageControl::RemovePage(size_t index) {
+    if (index >= pages_.size()) return;
+    TTabSheet* page = pages_[index];
+    pages_.erase(pages_.begin() + static_cast<std::ptrdiff_t>(index));
+    if (active_ > index || (active_ == index && active_ == pages_.size() && active_ > 0)) --active_;
+    if (handle_) ::SendMessageW(handle_, TCM_DELETEITEM, index, 0);
+    LayoutPages();
+    delete page;
+}
+
 bool TPageControl::HandleNotify(NMHDR* header, LRESULT& result) {
     if (header->code != TCN_SELCHANGE) return false;
     LRESULT sel = ::SendMessageW(handle_, TCM_GETCURSEL, 0, 0);

@@ -64,6 +64,8 @@ public:
     TTabSheet* Pages(size_t i) const { return pages_.at(i); }
     void SetActivePage(size_t index);
     size_t ActivePageIndex() const { return active_; }
+    // Takes page `index` off and frees it (its tab goes too); the active page stays where it was.
+    void RemovePage(size_t index);
 
 protected:
     void CreateParams(TCreateParams& params) override;

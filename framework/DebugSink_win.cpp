@@ -62,3 +62,8 @@ void CloseDebugLogFile() noexcept {
     SrwGuard g(g_lock);
     g_file.reset();
 }
+
+bool DebugLogFileOpen() noexcept {
+    SrwGuard g(g_lock);
+    return static_cast<bool>(g_file);
+}

@@ -11,3 +11,4 @@ void DebugReportCurrentException(const char* where) noexcept;
 // Appends every later report to path (created when missing); false when it cannot be opened.
 bool OpenDebugLogFile(const std::string& path) noexcept;
 void CloseDebugLogFile() noexcept;
+bool DebugLogFileOpen() noexcept;

@@ -76,6 +76,8 @@ public:
 
     int Width() const { return width_; }
     int Height() const { return height_; }
+    // Bytes of pixel memory held.
+    std::size_t Bytes() const { return std::size_t(width_) * std::size_t(height_) * 4u; }
     bool Empty() const { return width_ <= 0 || height_ <= 0; }
     TRect BoundsRect() const { return {0, 0, width_, height_}; }
 

@@ -5,6 +5,8 @@
 #include "framework/DebugSink_win.h"
 #include "framework/Handle_win.h"
 #include "skin/ImgUtil.h"
+#include "skin/ImgUtil_win.h"
+#include "skin/SkinControlRules.h"
 #include "skin/WinSkinForm_win.h"
 
 COLORREF SkinColourRef(const TSkinData& skin, TSkinColourSlot slot) {
@@ -25,7 +27,8 @@ void TSkinControl::RegisterWithForm() {
     if (form_) form_->RegisterControl(this);
 }
 
-void TSkinControl::AttachControl(TWinControl* control, TWinSkinForm* form, TSkinData* skin, bool changeColour) {
+void TSkinControl::AttachControl(TWinControl* control, TWinSkinForm* form, TSkinData* skin,
+                                 bool changeColour) {
     if (Attached()) return;
     changeColour_ = changeColour;
     skin_ = skin;
@@ -43,6 +46,7 @@ void TSkinControl::AttachControl(TWinControl* control, TWinSkinForm* form, TSkin
     caption_ = ReadWindowText();
     ::InvalidateRect(window_, nullptr, TRUE);
     lifeState_ = 1;
+    AfterAttach();
 }
 
 void TSkinControl::AttachWindow(HWND window, TSkinData* skin, TWinSkinForm* form) {
@@ -59,6 +63,7 @@ void TSkinControl::AttachWindow(HWND window, TSkinData* skin, TWinSkinForm* form
     });
     ::InvalidateRect(window_, nullptr, TRUE);
     lifeState_ = 1;
+    AfterAttach();
 }
 
 std::wstring TSkinControl::ReadWindowText() const {
@@ -179,22 +184,15 @@ void TSkinControl::Repaint() {
 
 void TSkinControl::DrawFocusFrame(HDC dc, UINT format, const RECT& rect) {
     RECT measured = rect;
-    ::DrawTextW(dc, caption_.c_str(), int(caption_.size()), &measured, (format & ~UINT(DT_CENTER | DT_RIGHT)) | DT_CALCRECT);
-    const int w = measured.right - measured.left, h = measured.bottom - measured.top;
-    RECT focus{rect.left, rect.top, rect.left + w, rect.top + h};
-    if (format & DT_CENTER) {
-        focus.left = rect.left + ((rect.right - rect.left) - w) / 2;
-    } else if (format & DT_RIGHT) {
-        focus.left = rect.right - w;
-    }
-    focus.right = focus.left + w;
-    if (format & DT_VCENTER) {
-        focus.top = rect.top + ((rect.bottom - rect.top) - h) / 2;
-        focus.bottom = focus.top + h;
-    }
-    ::InflateRect(&focus, 2, 1);
-    RECT clipped;
-    if (!::IntersectRect(&clipped, &focus, &rect)) return;
+    ::DrawTextW(dc, caption_.c_str(), int(caption_.size()), &measured,
+                (format & ~UINT(DT_CENTER | DT_RIGHT)) | DT_CALCRECT);
+    const THorzPlace place = (format & DT_CENTER)  ? THorzPlace::Centre
+                             : (format & DT_RIGHT) ? THorzPlace::Right
+                                                   : THorzPlace::Left;
+    const TRect focus = FocusFrameRect(ToTRect(rect), measured.right - measured.left,
+                                       measured.bottom - measured.top, place, (format & DT_VCENTER) != 0);
+    if (focus.IsEmpty()) return;
+    const RECT clipped = ToRECT(focus);
     ::DrawFocusRect(dc, &clipped);
 }
 
@@ -216,4 +214,46 @@ void TSkinControl::PaintParentBackground(HDC dc, const RECT& rect) const {
     ::SendMessageW(parent, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
     ::SendMessageW(parent, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
     ::RestoreDC(dc, saved);
+}
+
+void TSkinControl::PaintFromMessage(HDC dc) {
+    RECT rect;
+    auto paint = [&](HDC target) {
+        if (!target || !::GetWindowRect(window_, &rect)) return;
+        windowRect_ = rect;
+        ::OffsetRect(&rect, -rect.left, -rect.top);
+        try {
+            PaintTo(target, rect);
+        } catch (...) {
+            DebugReportCurrentException("control skin paint");
+        }
+    };
+    if (dc) {
+        paint(dc);
+    } else {
+        ScopedPaint painting(window_);
+        paint(painting.get());
+    }
+}
+
+void TSkinControl::EraseWithFace(HDC dc) const {
+    RECT client;
+    if (dc && ::GetClientRect(window_, &client)) FillFace(dc, client);
+}
+
+bool TSkinControl::HandlePaintMessages(UINT msg, WPARAM wParam, LRESULT& result, bool fillOnErase) {
+    if (msg == WM_PAINT) {
+        PaintFromMessage(reinterpret_cast<HDC>(wParam));
+        result = 0;
+        return true;
+    }
+    if (msg != WM_ERASEBKGND) return false;
+    if (fillOnErase) EraseWithFace(reinterpret_cast<HDC>(wParam));
+    result = 1;
+    return true;
+}
+
+bool TSkinControl::TransparentBackgroundWanted() const {
+    constexpr std::int32_t kTransparentTag = 5555;
+    return (control_ && control_->Tag == kTransparentTag) || skin_->Options.Has(xoTransparent);
 }

@@ -16,9 +16,12 @@
 class TWinSkinForm;
 
 // Private messages of the control skins.
-constexpr UINT SkinSwitchMessage = 0x3506;   // wParam > 0: skin on (and repaint), else off
-constexpr UINT TabCloseMessage = 0x3507;     // to the form: (control window, tab index); 0 frees the page
-constexpr UINT EditPaintRequest = 0xBC4A;    // lParam SkinMagic: the previous handler paints into wParam
+constexpr UINT SkinSwitchMessage = 0x3506; // wParam > 0: skin on (and repaint), else off
+constexpr UINT TabCloseMessage = 0x3507;   // to the form: (control window, tab index); 0 frees the page
+constexpr UINT EditPaintRequest = 0xBC4A;
+// The framework's notices that a dialog key went to the control and that the focus moved.
+constexpr UINT DialogKeyNotice = 0xB005;
+constexpr UINT FocusChangedNotice = 0xB007; // lParam SkinMagic: the previous handler paints into wParam
 
 // The skin's colour `slot` as a plain GDI colour.
 COLORREF SkinColourRef(const TSkinData& skin, TSkinColourSlot slot);
@@ -44,6 +47,8 @@ public:
     virtual void PaintTo(HDC /*dc*/, const RECT& /*rect*/) {}
     virtual void RefreshColours();
     virtual bool Query() const { return true; }
+    // Bytes of the pictures this skin keeps between paints.
+    virtual std::size_t HeldBytes() const { return 0; }
 
     // The replacement message handler of the control or window.
     bool SkinMessageProc(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
@@ -79,6 +84,18 @@ public:
 
 protected:
     void RegisterWithForm();
+    // A paint message: PaintTo into `dc` when one came with it, else between BeginPaint and
+    // EndPaint, over the window rectangle moved to the origin.
+    void PaintFromMessage(HDC dc);
+    // The background erase of a container: ButtonFace over the whole client area.
+    void EraseWithFace(HDC dc) const;
+    // For skins that paint the whole control: a paint message goes to PaintFromMessage and the
+    // erase is answered 1 (after ButtonFace when `fillOnErase`). True when `msg` was one of them.
+    bool HandlePaintMessages(UINT msg, WPARAM wParam, LRESULT& result, bool fillOnErase);
+    // Runs at the end of both attach operations.
+    virtual void AfterAttach() {}
+    // Tag 5555 or the skin's xoTransparent: the parent's background instead of ButtonFace.
+    bool TransparentBackgroundWanted() const;
 
     TWinControl* control_ = nullptr;
     HWND window_ = nullptr;

@@ -128,6 +128,12 @@ public:
     void Clear() { entries_.clear(); }
     // How many strips were built so far (for the benchmark and the tests).
     int Builds() const { return builds_; }
+    std::size_t Bytes() const {
+        std::size_t bytes = 0;
+        for (const Entry& e : entries_)
+            bytes += e.Image.Bytes();
+        return bytes;
+    }
 
 private:
     struct Entry {

@@ -13,19 +13,20 @@
 
 namespace {
 
-// The optional user32 functions, resolved when the module starts and released when it ends.
+// The optional user32 functions, resolved once. A window program has user32 loaded for its whole
+// life, so the module is looked up, not loaded (and nothing is held to the end of the process).
 class TUser32Functions {
 public:
-    TUser32Functions() : module_(::LoadLibraryA("user32.dll")) {
+    TUser32Functions() : module_(::GetModuleHandleA("user32.dll")) {
         if (!module_) return;
         getScrollBarInfo = reinterpret_cast<decltype(getScrollBarInfo)>(
-            reinterpret_cast<void*>(::GetProcAddress(module_.get(), "GetScrollBarInfo")));
+            reinterpret_cast<void*>(::GetProcAddress(module_, "GetScrollBarInfo")));
         trackMouseEvent = reinterpret_cast<decltype(trackMouseEvent)>(
-            reinterpret_cast<void*>(::GetProcAddress(module_.get(), "TrackMouseEvent")));
+            reinterpret_cast<void*>(::GetProcAddress(module_, "TrackMouseEvent")));
         getComboBoxInfo = reinterpret_cast<decltype(getComboBoxInfo)>(
-            reinterpret_cast<void*>(::GetProcAddress(module_.get(), "GetComboBoxInfo")));
+            reinterpret_cast<void*>(::GetProcAddress(module_, "GetComboBoxInfo")));
         disableGhosting = reinterpret_cast<decltype(disableGhosting)>(
-            reinterpret_cast<void*>(::GetProcAddress(module_.get(), "DisableProcessWindowsGhosting")));
+            reinterpret_cast<void*>(::GetProcAddress(module_, "DisableProcessWindowsGhosting")));
     }
     BOOL(WINAPI* getScrollBarInfo)(HWND, LONG, SCROLLBARINFO*) = nullptr;
     BOOL(WINAPI* trackMouseEvent)(TRACKMOUSEEVENT*) = nullptr;
@@ -33,7 +34,7 @@ public:
     void(WINAPI* disableGhosting)() = nullptr;
 
 private:
-    unique_hmodule module_;
+    HMODULE module_;
 };
 
 const TUser32Functions& User32() {

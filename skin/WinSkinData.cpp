@@ -1047,6 +1047,16 @@ std::vector<const TDataSkinObject*> TSkinData::Elements() const {
     return all;
 }
 
+std::size_t TSkinData::ImageBytes() const {
+    std::size_t bytes =
+        AppIcon.Bytes() + MenuGlyphs.Bytes() + Buttons().CheckBitmap.Bytes() + Buttons().RadioBitmap.Bytes();
+    for (const TDataSkinObject* e : Elements()) {
+        bytes += e->Bitmap.Bytes();
+        if (const auto* border = dynamic_cast<const TDataSkinBorder*>(e)) bytes += border->Bitmap2.Bytes();
+    }
+    return bytes;
+}
+
 const TDataSkinObject* TSkinData::FindElement(const std::string& section) const {
     if (SameTextAscii(section, "menuBar")) return MenuBar.get();
     for (const TDataSkinObject* e : TableElements())

@@ -261,7 +261,13 @@ TBitmap32 BuiltinMenuGlyphs();
 
 class TSkinData;
 using TOnFormSkin = std::function<void(TSkinData* sender, const std::string& className, bool& skin)>;
-using TOnSkinControl = std::function<void(TSkinData* sender, TComponent* control, bool& skin)>;
+class TSkinControl;
+// Decides a control's skin instead of the built-in rules: `form` the skinned form, `className` the
+// control's class name in capitals, `parent` its parent component. A skin returned in `wrapper`
+// (made with the control as owner) is attached with `changeColour`; none leaves the control alone.
+using TOnSkinControl =
+    std::function<void(TComponent* form, TSkinData* sender, TSkinControl*& wrapper, bool& changeColour,
+                       const std::string& className, TComponent* control, TComponent* parent)>;
 using TOnSkinForm = std::function<void(TSkinData* sender, void* window, const std::string& className)>;
 
 class TSkinData : public TComponent {
@@ -402,6 +408,8 @@ public:
     std::vector<const TDataSkinObject*> Elements() const;
     // The load-table element read from `section` (letter case ignored), or null.
     const TDataSkinObject* FindElement(const std::string& section) const;
+    // Bytes of pixel memory of every image of the loaded skin.
+    std::size_t ImageBytes() const;
 
     // The colour of the pixel at (width / 3, frame height / 3) of the Top border's image, or the
     // ButtonFace colour when it has none.

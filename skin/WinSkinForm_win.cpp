@@ -519,7 +519,8 @@ bool TWinSkinForm::NonClientMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRES
         return true;
     default:
         if (msg == SkinControlNotice) {
-            // A skinned control asks for its scroll-bar skin: controls keep their own look so far.
+            // A skinned control asks for a scroll-bar skin in place of its own.
+            ReplaceWithScrollbarSkin(*this, reinterpret_cast<HWND>(wParam));
             result = 0;
             return true;
         }
@@ -1081,9 +1082,22 @@ void TWinSkinForm::DetachFrame() {
 
 void TWinSkinForm::ReleaseWindow() {
     skin_->HideCaptionHint();
+    ReportHeldMemory();
     RestoreHandlers();
     FreeControls(false);
     FreeMenus(false);
+}
+
+void TWinSkinForm::ReportHeldMemory() const {
+    std::size_t controls = 0;
+    for (const TSkinControl* control : controls_)
+        controls += control->HeldBytes();
+    const std::size_t images = skin_->ImageBytes(), frame = strips_.Bytes() + icon_.Bytes();
+    DebugReport("skin engine held " + std::to_string((images + frame + controls + 1023) / 1024) + " KB for " +
+                className_ + ": skin images " + std::to_string((images + 1023) / 1024) +
+                " KB, frame pictures " + std::to_string((frame + 1023) / 1024) + " KB, pictures of " +
+                std::to_string(controls_.size()) + " control skins " +
+                std::to_string((controls + 1023) / 1024) + " KB");
 }
 
 void TWinSkinForm::RegisterControl(TSkinControl* control) {

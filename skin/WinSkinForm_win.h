@@ -120,6 +120,8 @@ private:
     void Start();
     // Frees the control skins; `restore` gives each control its own look back first.
     void FreeControls(bool restore);
+    // The pictures this window's skin holds, to the debug report (support and the benchmark).
+    void ReportHeldMemory() const;
     void ResizeForSkin(bool keepCurrentClient);
     void BuildFrameRegion(bool force = false);
     void PaintFrame(HDC dc);

@@ -1,6 +1,8 @@
 // Program entry: one instance at a time, then the main window and its message loop.
 #include <windows.h>
 
+#include <string>
+
 #include "framework/Application_win.h"
 #include "framework/DebugSink_win.h"
 #include "framework/Handle_win.h"
@@ -16,6 +18,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     unique_handle mutex(::CreateMutexW(nullptr, TRUE, L"Quenbry更新程序"));
     if (!mutex) return 0;
     if (::GetLastError() == ERROR_ALREADY_EXISTS) return 0;
+    const long heldAtStart = LiveOwnedHandles();
 
     try {
         // The skin engine's platform links: system colours and the reader's one message.
@@ -37,5 +40,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         // The updater shows no message boxes: support finds it in the debug report.
         DebugReportCurrentException("WinMain");
     }
+    // Every window, picture and device context of the run has been given back by now; only the
+    // debug log itself is still open.
+    DebugReport("handles still held at the end: " +
+                std::to_string(LiveOwnedHandles() - heldAtStart - (DebugLogFileOpen() ? 1 : 0)));
     return 0;
 }

@@ -6,9 +6,10 @@
 //
 // Shows, at fixed places: a form with a caption, an icon and every caption button (TLabMain, which
 // carries the skin data); a form with Tag 99 (TLabTagged); a dialog from a template with
-// DS_SETFOREGROUND; and, half a second later, a system message box. Two seconds after the start it
-// writes one line per window to the report file (class, skin query answer, region, window and
-// client rectangles), then keeps running until the time is up (default 60 s) or it is closed.
+// DS_SETFOREGROUND; the page of controls (TLabControls); and, half a second later, a system message
+// box. Two seconds after the start it writes one line per window to the report file (class, skin
+// query answer, region, window and client rectangles), then one such line per control of the
+// page, then keeps running until the time is up (default 60 s) or it is closed.
 // With --bench it repaints the skinned and the native frame N times each instead and writes the
 // time of one full non-client paint of each (microseconds, median of five rounds) to the report.
 #include <windows.h>
@@ -27,6 +28,7 @@
 #include "skin/SkinManage_win.h"
 #include "skin/SkinRead_win.h"
 #include "skin/WinSkinData_win.h"
+#include "tests/win/skinlab/labcontrols_win.h"
 
 namespace {
 
@@ -51,24 +53,8 @@ HWND MakeForegroundDialog() {
     return dialog;
 }
 
-std::string Line(HWND wnd) {
-    char cls[64] = {};
-    ::GetClassNameA(wnd, cls, sizeof cls);
-    RECT w{}, c{};
-    ::GetWindowRect(wnd, &w);
-    ::GetClientRect(wnd, &c);
-    HRGN region = ::CreateRectRgn(0, 0, 0, 0);
-    const bool hasRegion = region && ::GetWindowRgn(wnd, region) != ERROR;
-    if (region) ::DeleteObject(region);
-    char line[256];
-    std::snprintf(line, sizeof line, "%s\t%ld\t%d\t%ld,%ld,%ld,%ld\t%ld,%ld\n", cls,
-                  long(::SendMessageA(wnd, 0x3523, 0, 0)), hasRegion ? 1 : 0, w.left, w.top, w.right,
-                  w.bottom, c.right, c.bottom);
-    return line;
-}
-
 BOOL CALLBACK CollectThreadWindow(HWND wnd, LPARAM out) {
-    if (::IsWindowVisible(wnd)) *reinterpret_cast<std::string*>(out) += Line(wnd);
+    if (::IsWindowVisible(wnd)) *reinterpret_cast<std::string*>(out) += LabWindowLine(wnd);
     return TRUE;
 }
 
@@ -133,6 +119,14 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         skin->Loaded();
         app.SetMainForm(main);
 
+        // The page of controls: clear of the skinned windows (their corners show what lies under
+        // them), above the dialog.
+        std::unique_ptr<TLabControls> controls;
+        if (!bench) {
+            controls = std::make_unique<TLabControls>(&app);
+            // >>> The lab's menu bar: AttachLabMenu(controls->Form()); <<<
+        }
+
         auto* tagged = new TForm(&app, L"TLabTagged");
         tagged->SetCaption(L"Tag 99 窗口");
         tagged->SetBounds(400, 40, 0, 0);
@@ -142,6 +136,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         main->Show();
         tagged->Show();
         HWND dialog = MakeForegroundDialog();
+        if (controls) controls->Form()->Show();
         main->Show();
 
         if (bench) {
@@ -174,6 +169,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
             report.SetEnabled(false);
             std::string text;
             ::EnumThreadWindows(::GetCurrentThreadId(), CollectThreadWindow, reinterpret_cast<LPARAM>(&text));
+            if (controls) text += controls->Report();
             WriteReport(reportPath, text);
         });
         report.Arm(2000);
