@@ -113,7 +113,8 @@ void TWinControl::CreateWnd() {
         style &= ~static_cast<DWORD>(WS_VISIBLE);
     if (!enabled_) style |= WS_DISABLED;
     HWND parentWnd = ParentHandle();
-    HMENU idOrMenu = (style & WS_CHILD) ? reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId_)) : nullptr;
+    HMENU idOrMenu =
+        (style & WS_CHILD) ? reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId_)) : params.menu;
     HWND wnd = ::CreateWindowExW(params.exStyle, params.className.c_str(), caption_.c_str(), style, left_,
                                  top_, width_, height_, parentWnd, idOrMenu, ModuleInstance(),
                                  params.ownClass ? this : nullptr);

@@ -32,6 +32,7 @@ struct TCreateParams {
     DWORD style = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS;
     DWORD exStyle = 0;
     bool ownClass = false; // registered by the framework (linked on WM_NCCREATE)
+    HMENU menu = nullptr;  // a top-level window's menu bar, there from the start
 };
 
 class TWinControl : public TComponent {

@@ -50,6 +50,8 @@ void TForm::CreateParams(TCreateParams& params) {
     params.ownClass = true;
     params.style = kFormStyle;
     params.exStyle = WS_EX_DLGMODALFRAME | (stayOnTop_ ? WS_EX_TOPMOST : 0);
+    // The bar is there before the window is shown (and before it is skinned).
+    if (menu_) params.menu = menu_->Handle();
     RegisterFrameworkClass(className_, CS_DBLCLKS, ::GetSysColorBrush(COLOR_BTNFACE), bigIcon_);
 }
 
@@ -72,10 +74,7 @@ void TForm::SetMenu(TMainMenu* menu) {
     if (handle_ && menu_ && ::GetMenu(handle_) == menu_->Handle()) ::SetMenu(handle_, nullptr);
     menu_ = menu;
     if (menu_) menu_->FreeNotification(this);
-    InitializeWnd();
-}
-
-void TForm::InitializeWnd() {
+    // A window made later gets the bar from its creation parameters.
     if (handle_ && menu_) ::SetMenu(handle_, menu_->Handle());
 }
 

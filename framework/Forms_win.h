@@ -53,7 +53,6 @@ protected:
     // Derived forms call this first thing in their destructor, so OnDestroy runs while every
     // component of the form is still there.
     void DoDestroy();
-    void InitializeWnd() override;
     void Notification(TComponent* component, TOperation operation) override;
 
 private:
