@@ -37,4 +37,6 @@ void AttachLabMenu(TForm* form) {
     help->Add(L"关于(&A)")->Default = true;
 
     form->SetMenu(menu);
+    // The bar takes its height from the window, not from the page's controls.
+    form->SetClientSize(form->ClientWidth(), form->ClientHeight());
 }

@@ -29,6 +29,7 @@
 #include "skin/SkinRead_win.h"
 #include "skin/WinSkinData_win.h"
 #include "tests/win/skinlab/labcontrols_win.h"
+#include "tests/win/skinlab/labmenu_win.h"
 
 namespace {
 
@@ -124,7 +125,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         std::unique_ptr<TLabControls> controls;
         if (!bench) {
             controls = std::make_unique<TLabControls>(&app);
-            // >>> The lab's menu bar: AttachLabMenu(controls->Form()); <<<
+            AttachLabMenu(controls->Form());
         }
 
         auto* tagged = new TForm(&app, L"TLabTagged");
