@@ -74,6 +74,7 @@ class TrayMenu(TrayScenario):
         click_icon(icon, 3)
         menu_line = self.watch.wait_for(lambda l: TrayWatch.menus(l), slow(15), "the tray menu", after=t)
         self.assertFalse(TrayWatch.form_visible(menu_line))
+        self.assertEqual([m.get("skinned") for m in TrayWatch.menus(menu_line)], [1], "the menu wears the skin")
         click_at(600, 700)  # elsewhere: the menu closes
         self.watch.wait_for(lambda l: not TrayWatch.menus(l), slow(15), "the menu closed", after=time.time())
         self.assertFalse(run.snapshot().visible)

@@ -55,6 +55,12 @@ std::string WindowJson(HWND w, bool withTitle = true) {
     std::string out = head;
     out += "\"class\":" + JsonString(ClassOf(w));
     if (withTitle) out += ",\"title\":" + JsonString(TitleOf(w));
+    if (ClassOf(w) == L"#32768") {
+        // A menu window answers the skin query (0x3523) with 1 when it wears the skin.
+        DWORD_PTR answer = 0;
+        if (!SendMessageTimeoutW(w, 0x3523, 0, 0, SMTO_ABORTIFHUNG, 300, &answer)) answer = 0;
+        out += ",\"skinned\":" + std::to_string(answer);
+    }
     return out;
 }
 
