@@ -13,6 +13,7 @@
 #include "framework/Forms_win.h"
 #include "framework/StdCtrls_win.h"
 #include "helpers/MessagePump.h"
+#include "helpers/SkinTestPlatform.h"
 #include "helpers/UpdaterSkin.h"
 #include "skin/Bitmap_win.h"
 #include "skin/ImgUtil.h"
@@ -71,28 +72,18 @@ class SkinnedControls : public ::testing::Test {
 protected:
     void SetUp() override {
         if (!kUpdaterExe) GTEST_SKIP() << "update.exe is not part of this build";
-        UsePlatformSysColours();
-        UsePlatformSkinServices();
-        UseWin32SkinManager();
-        app_ = std::make_unique<TApplication>();
-        app_->Initialize();
+        platform_ = std::make_unique<TSkinTestPlatform>(true);
         form_ = std::make_unique<TForm>(nullptr, L"TControlsForm");
         form_->SetCaption(L"控件 Controls");
         form_->SetBounds(120, 120, 0, 0);
         form_->SetClientSize(420, 260);
         form_->SetFormFont(L"SimSun", -12, GB2312_CHARSET);
         skin_ = new TSkinData(form_.get());
-        TDataModule exe(HostPath(kUpdaterExe));
-        skin_->BeginReading();
-        EXPECT_TRUE(LoadSkinFromResource(*skin_, exe.get())) << skin_->LastLoadError();
+        EXPECT_TRUE(ReadProductSkin(*skin_));
     }
     void TearDown() override {
-        DestroySkinManager();
-        SetSkinManagerFactory(nullptr);
         form_.reset();
-        app_.reset();
-        SetSkinPlatform(nullptr);
-        SetSysColourResolver(nullptr);
+        platform_.reset();
     }
 
     template <typename T> T* Add(TWinControl* parent, const wchar_t* caption, int x, int y, int w, int h) {
@@ -145,7 +136,7 @@ protected:
         return ::testing::AssertionSuccess();
     }
 
-    std::unique_ptr<TApplication> app_;
+    std::unique_ptr<TSkinTestPlatform> platform_;
     std::unique_ptr<TForm> form_;
     TSkinData* skin_ = nullptr;
 };

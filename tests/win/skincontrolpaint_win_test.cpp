@@ -15,6 +15,7 @@
 #include "framework/Handle_win.h"
 #include "framework/StdCtrls_win.h"
 #include "helpers/MessagePump.h"
+#include "helpers/SkinTestPlatform.h"
 #include "helpers/UpdaterSkin.h"
 #include "skin/Bitmap_win.h"
 #include "skin/ImgUtil_win.h"
@@ -60,26 +61,19 @@ class ControlSkins : public ::testing::Test {
 protected:
     void SetUp() override {
         if (!kUpdaterExe) GTEST_SKIP() << "update.exe is not part of this build";
-        UsePlatformSysColours();
-        UsePlatformSkinServices();
-        app_ = std::make_unique<TApplication>();
-        app_->Initialize();
+        platform_ = std::make_unique<TSkinTestPlatform>(false);
         form_ = std::make_unique<TForm>(nullptr, L"TSkinnedControlsForm");
         form_->SetCaption(L"控件");
         form_->SetBounds(60, 60, 0, 0);
         form_->SetClientSize(393, 253);
-        TDataModule exe(HostPath(kUpdaterExe));
         skin_ = new TSkinData(form_.get());
-        skin_->BeginReading();
-        ASSERT_TRUE(LoadSkinFromResource(*skin_, exe.get())) << skin_->LastLoadError();
+        ASSERT_TRUE(ReadProductSkin(*skin_));
         form_->Show();
         PumpFor(100);
     }
     void TearDown() override {
         form_.reset();
-        app_.reset();
-        SetSkinPlatform(nullptr);
-        SetSysColourResolver(nullptr);
+        platform_.reset();
     }
 
     template <class T> T* Make(TWinControl* parent, int left, int top, int width, int height) {
@@ -95,7 +89,7 @@ protected:
     }
     TColor Face() const { return ColourToRGB(skin_->SkinColours[scButtonFace]); }
 
-    std::unique_ptr<TApplication> app_;
+    std::unique_ptr<TSkinTestPlatform> platform_;
     std::unique_ptr<TForm> form_;
     TSkinData* skin_ = nullptr;
 };

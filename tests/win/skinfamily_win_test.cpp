@@ -15,6 +15,7 @@
 #include "framework/Forms_win.h"
 #include "framework/Handle_win.h"
 #include "helpers/MessagePump.h"
+#include "helpers/SkinTestPlatform.h"
 #include "helpers/UpdaterSkin.h"
 #include "skin/Bitmap_win.h"
 #include "skin/ImgUtil_win.h"
@@ -62,27 +63,21 @@ class SkinFamily : public ::testing::Test {
 protected:
     void SetUp() override {
         if (!kUpdaterExe) GTEST_SKIP() << "update.exe is not part of this build";
-        UsePlatformSysColours();
-        UsePlatformSkinServices();
+        platform_ = std::make_unique<TSkinTestPlatform>(false);
         INITCOMMONCONTROLSEX classes{sizeof classes, ICC_BAR_CLASSES | ICC_UPDOWN_CLASS | ICC_DATE_CLASSES};
         ::InitCommonControlsEx(&classes);
-        app_ = std::make_unique<TApplication>();
-        app_->Initialize();
         form_ = std::make_unique<TForm>(nullptr, L"TFamilyForm");
         form_->SetCaption(L"Skinned 控件");
         form_->SetBounds(60, 60, 0, 0);
         form_->SetClientSize(420, 300);
-        TDataModule exe(HostPath(kUpdaterExe));
         skin_ = new TSkinData(form_.get());
-        ASSERT_TRUE(LoadSkinFromResource(*skin_, exe.get())) << skin_->LastLoadError();
+        ASSERT_TRUE(ReadProductSkin(*skin_));
         form_->Show();
         ::SetFocus(form_->Handle());
     }
     void TearDown() override {
         form_.reset();
-        app_.reset();
-        SetSkinPlatform(nullptr);
-        SetSysColourResolver(nullptr);
+        platform_.reset();
     }
     HWND Child(const wchar_t* cls, DWORD style, int x, int y, int w, int h) {
         return ::CreateWindowExW(0, cls, L"", WS_CHILD | WS_VISIBLE | style, x, y, w, h, form_->Handle(),
@@ -98,7 +93,7 @@ protected:
         PumpFor(10);
     }
 
-    std::unique_ptr<TApplication> app_;
+    std::unique_ptr<TSkinTestPlatform> platform_;
     std::unique_ptr<TForm> form_;
     TSkinData* skin_ = nullptr;
 };

@@ -14,6 +14,7 @@
 #include "framework/Application_win.h"
 #include "framework/Forms_win.h"
 #include "helpers/MessagePump.h"
+#include "helpers/SkinTestPlatform.h"
 #include "helpers/UpdaterSkin.h"
 #include "skin/Bitmap_win.h"
 #include "skin/ImgUtil_win.h"
@@ -62,19 +63,11 @@ class SkinnedFrame : public ::testing::Test {
 protected:
     void SetUp() override {
         if (!kUpdaterExe) GTEST_SKIP() << "update.exe is not part of this build";
-        UsePlatformSysColours();
-        UsePlatformSkinServices();
-        UseWin32SkinManager();
-        app_ = std::make_unique<TApplication>();
-        app_->Initialize();
+        platform_ = std::make_unique<TSkinTestPlatform>(true);
     }
     void TearDown() override {
-        DestroySkinManager();
-        SetSkinManagerFactory(nullptr);
         forms_.clear();
-        app_.reset();
-        SetSkinPlatform(nullptr);
-        SetSysColourResolver(nullptr);
+        platform_.reset();
     }
 
     // A form with a 393 x 253 client area; the first one also carries the active skin data.
@@ -89,10 +82,8 @@ protected:
         return form;
     }
     TSkinData* SkinFor(TForm* form) {
-        TDataModule exe(HostPath(kUpdaterExe));
         auto* skin = new TSkinData(form);
-        skin->BeginReading();
-        EXPECT_TRUE(LoadSkinFromResource(*skin, exe.get())) << skin->LastLoadError();
+        EXPECT_TRUE(ReadProductSkin(*skin));
         skin->SetActive(true);
         skin->Loaded();
         return skin;
@@ -106,7 +97,7 @@ protected:
         return frame && frame->SkinState() == 1;
     }
 
-    std::unique_ptr<TApplication> app_;
+    std::unique_ptr<TSkinTestPlatform> platform_;
     std::vector<std::unique_ptr<TForm>> forms_;
 };
 

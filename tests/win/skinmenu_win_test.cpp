@@ -15,6 +15,7 @@
 #include "framework/Forms_win.h"
 #include "framework/Menus_win.h"
 #include "helpers/MessagePump.h"
+#include "helpers/SkinTestPlatform.h"
 #include "helpers/UpdaterSkin.h"
 #include "skin/Bitmap_win.h"
 #include "skin/ImgUtil_win.h"
@@ -100,12 +101,8 @@ class SkinnedMenus : public ::testing::Test {
 protected:
     void SetUp() override {
         if (!kUpdaterExe) GTEST_SKIP() << "update.exe is not part of this build";
-        UsePlatformSysColours();
-        UsePlatformSkinServices();
-        UseWin32SkinManager();
-        app_ = std::make_unique<TApplication>();
-        app_->Initialize();
-        form_ = new TForm(app_.get(), L"TMenuForm");
+        platform_ = std::make_unique<TSkinTestPlatform>(true);
+        form_ = new TForm(platform_->App(), L"TMenuForm");
         form_->SetCaption(L"菜单 Menus");
         form_->SetBounds(120, 120, 0, 0);
         // File (sub-items), Go (none), a disabled one, Edit (sub-items) last.
@@ -126,22 +123,14 @@ protected:
         form_->SetMenu(menu_);
         form_->SetClientSize(393, 253);
         skin_ = new TSkinData(form_);
-        TDataModule exe(HostPath(kUpdaterExe));
-        skin_->BeginReading();
-        EXPECT_TRUE(LoadSkinFromResource(*skin_, exe.get())) << skin_->LastLoadError();
+        EXPECT_TRUE(ReadProductSkin(*skin_));
         skin_->SetActive(true);
         skin_->Loaded();
         form_->Show();
         ASSERT_TRUE(PumpUntil([&] { return Frame() && Frame()->SkinState() == 1; }, 10000));
         PumpFor(200);
     }
-    void TearDown() override {
-        DestroySkinManager();
-        SetSkinManagerFactory(nullptr);
-        app_.reset();
-        SetSkinPlatform(nullptr);
-        SetSysColourResolver(nullptr);
-    }
+    void TearDown() override { platform_.reset(); }
     TWinSkinForm* Frame() const {
         TSkinManage* manager = Win32SkinManager();
         return manager ? dynamic_cast<TWinSkinForm*>(manager->FindSkinnedForm(form_->Handle())) : nullptr;
@@ -164,7 +153,7 @@ protected:
     }
     TColor Colour(TSkinColourSlot slot) const { return ColourToRGB(skin_->SkinColours[slot]); }
 
-    std::unique_ptr<TApplication> app_;
+    std::unique_ptr<TSkinTestPlatform> platform_;
     TForm* form_ = nullptr;
     TMainMenu* menu_ = nullptr;
     TMenuItem* open_ = nullptr;
