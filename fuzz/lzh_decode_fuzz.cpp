@@ -1,6 +1,6 @@
 // Any bytes as a packed skin stream: the decoder must stay in bounds and produce exactly the
 // declared size (up to the limit used here to keep runs fast).
-#include "skin/LZH.h"
+#include "skin/format/LZH.h"
 
 #include <cstdint>
 #include <cstdlib>

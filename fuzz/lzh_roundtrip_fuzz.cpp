@@ -1,5 +1,5 @@
 // Any bytes through the packer and back must come out unchanged.
-#include "skin/LZH.h"
+#include "skin/format/LZH.h"
 #include "tools/skinpack/SkinEncoder.h"
 
 #include <cstdint>

@@ -1,7 +1,7 @@
 // Any bytes as a skin: first byte 0 means a packed stream, anything else an expanded package.
 // Whatever is accepted is then read the way the skin engine reads it.
-#include "skin/SkinRead.h"
-#include "skin/WinSkinIni.h"
+#include "skin/format/SkinRead.h"
+#include "skin/format/WinSkinIni.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -43,6 +43,11 @@ if ! find framework net skin system update tools tests fuzz \( -name '*.cpp' -o 
     build_failed+=(--build-failed "clang-format (run it with -i on the files named above)")
 fi
 
+echo "== skin layers"
+if ! python3 scripts/check-layers.py; then
+    build_failed+=(--build-failed "skin layers (scripts/check-layers.py: an upward include or an include loop)")
+fi
+
 # One X server for everything: Wine needs a display even for programs without windows.
 display=77
 while [[ -e /tmp/.X$display-lock || -e /tmp/.X11-unix/X$display ]]; do

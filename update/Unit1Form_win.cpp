@@ -7,7 +7,7 @@
 #include <initializer_list>
 
 #include "net/HTTPGet_win.h"
-#include "skin/WinSkinData_win.h"
+#include "skin/model/WinSkinData_win.h"
 #include "system/CoolTrayIcon_win.h"
 #include "update/ControlIds.h"
 

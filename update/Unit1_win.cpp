@@ -17,7 +17,7 @@
 #include "net/HTTPGet_win.h"
 #include "net/Unit_Function_win.h"
 #include "net/Unit_ping_win.h"
-#include "skin/WinSkinData_win.h"
+#include "skin/model/WinSkinData_win.h"
 #include "system/CoolTrayIcon_win.h"
 #include "system/Unit_KillProcess_win.h"
 #include "system/Unit_RefreshTrayIcon_win.h"

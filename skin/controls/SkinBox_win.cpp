@@ -1,4 +1,4 @@
-#include "skin/SkinBox_win.h"
+#include "skin/controls/SkinBox_win.h"
 
 #include <algorithm>
 

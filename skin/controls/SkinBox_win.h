@@ -3,8 +3,8 @@
 #include <windows.h>
 
 #include "framework/Handle_win.h"
-#include "skin/SkinControl_win.h"
-#include "skin/SkinTab_win.h"
+#include "skin/controls/SkinControl_win.h"
+#include "skin/controls/SkinTab_win.h"
 
 // A group box: ButtonFace inside, a rounded ButtonShadow frame and the caption on ButtonFace at the
 // top left (top right for the right-aligned extended style).

@@ -1,13 +1,13 @@
-#include "skin/SkinButton_win.h"
+#include "skin/controls/SkinButton_win.h"
 
 #include <windowsx.h>
 
 #include <algorithm>
 
 #include "framework/AsciiText.h"
-#include "skin/ImgUtil_win.h"
-#include "skin/SkinControlRules.h"
-#include "skin/SkinManage_win.h"
+#include "skin/model/ImgUtil_win.h"
+#include "skin/rules/SkinControlRules.h"
+#include "skin/model/LateBoundUser32_win.h"
 
 namespace {
 

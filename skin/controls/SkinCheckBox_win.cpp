@@ -1,10 +1,10 @@
-#include "skin/SkinCheckBox_win.h"
+#include "skin/controls/SkinCheckBox_win.h"
 
 #include <algorithm>
 
 #include "framework/Handle_win.h"
-#include "skin/ImgUtil_win.h"
-#include "skin/SkinControlRules.h"
+#include "skin/model/ImgUtil_win.h"
+#include "skin/rules/SkinControlRules.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 // strip when the skin has a SunkEdge, else a ButtonShadow frame with ComboxArrow and the
 // ExtraImages glyph on the button), with hot, pressed (or dropped) and disabled button frames.
 // The drop-down list keeps the system's drawing.
-#include "skin/SkinControl_win.h"
+#include "skin/controls/SkinControl_win.h"
 
 class TSkinComBox : public TSkinControl {
 public:

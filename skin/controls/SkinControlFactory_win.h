@@ -1,6 +1,6 @@
 #pragma once
 // Makes the control skin of a kind: the one place that knows every wrapper class.
-#include "skin/SkinControlMap.h"
+#include "skin/rules/SkinControlMap.h"
 
 class TComponent;
 class TSkinControl;

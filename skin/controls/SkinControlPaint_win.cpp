@@ -1,4 +1,4 @@
-#include "skin/SkinControlPaint_win.h"
+#include "skin/controls/SkinControlPaint_win.h"
 
 #include "framework/HalfScaleText_win.h"
 

@@ -1,13 +1,12 @@
-#include "skin/SkinControl_win.h"
+#include "skin/controls/SkinControl_win.h"
 
 #include <vector>
 
 #include "framework/DebugSink_win.h"
 #include "framework/Handle_win.h"
-#include "skin/ImgUtil.h"
-#include "skin/ImgUtil_win.h"
-#include "skin/SkinControlRules.h"
-#include "skin/WinSkinForm_win.h"
+#include "skin/model/ImgUtil.h"
+#include "skin/model/ImgUtil_win.h"
+#include "skin/rules/SkinControlRules.h"
 
 COLORREF SkinColourRef(const TSkinData& skin, TSkinColourSlot slot) {
     return COLORREF(ColourToRGB(skin.SkinColours[std::size_t(slot)]) & 0xFFFFFF);
@@ -27,7 +26,7 @@ void TSkinControl::RegisterWithForm() {
     if (form_) form_->RegisterControl(this);
 }
 
-void TSkinControl::AttachControl(TWinControl* control, TWinSkinForm* form, TSkinData* skin,
+void TSkinControl::AttachControl(TWinControl* control, TSkinControlHost* form, TSkinData* skin,
                                  bool changeColour) {
     if (Attached()) return;
     changeColour_ = changeColour;
@@ -49,7 +48,7 @@ void TSkinControl::AttachControl(TWinControl* control, TWinSkinForm* form, TSkin
     AfterAttach();
 }
 
-void TSkinControl::AttachWindow(HWND window, TSkinData* skin, TWinSkinForm* form) {
+void TSkinControl::AttachWindow(HWND window, TSkinData* skin, TSkinControlHost* form) {
     if (Attached()) return;
     skin_ = skin;
     form_ = form;

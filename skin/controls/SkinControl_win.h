@@ -11,9 +11,8 @@
 #include "framework/Component.h"
 #include "framework/Controls_win.h"
 #include "framework/Subclass_win.h"
-#include "skin/WinSkinData.h"
-
-class TWinSkinForm;
+#include "skin/controls/SkinControlHost_win.h"
+#include "skin/model/WinSkinData.h"
 
 // Private messages of the control skins.
 constexpr UINT SkinSwitchMessage = 0x3506; // wParam > 0: skin on (and repaint), else off
@@ -33,8 +32,8 @@ public:
     ~TSkinControl() override;
 
     // ---- The virtual operations, in their slot order ----
-    virtual void AttachControl(TWinControl* control, TWinSkinForm* form, TSkinData* skin, bool changeColour);
-    virtual void AttachWindow(HWND window, TSkinData* skin, TWinSkinForm* form);
+    virtual void AttachControl(TWinControl* control, TSkinControlHost* form, TSkinData* skin, bool changeColour);
+    virtual void AttachWindow(HWND window, TSkinData* skin, TSkinControlHost* form);
     // Runs once: skinning off, the control's colour given back unless its window is gone.
     virtual void Unskin();
     // Whether the previous handler (and then AfterMessage) still runs; false: handled here, with
@@ -69,7 +68,7 @@ public:
     HWND Window() const { return window_; }
     TWinControl* Control() const { return control_; }
     TSkinData* Skin() const { return skin_; }
-    TWinSkinForm* Form() const { return form_; }
+    TSkinControlHost* Form() const { return form_; }
     bool SkinningOn() const { return skinningOn_; }
     // 1 after attachment, 6 once the window has been destroyed.
     int LifeState() const { return lifeState_; }
@@ -104,7 +103,7 @@ protected:
     bool handlerInstalled_ = false;
     TWindowSubclass subclass_;
     TSkinData* skin_ = nullptr;
-    TWinSkinForm* form_ = nullptr;
+    TSkinControlHost* form_ = nullptr;
     std::wstring caption_;
     bool skinningOn_ = true;
     bool enabled_ = true;

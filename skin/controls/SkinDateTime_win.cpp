@@ -1,12 +1,12 @@
-#include "skin/SkinDateTime_win.h"
+#include "skin/controls/SkinDateTime_win.h"
 
 #include <commctrl.h>
 
-#include "skin/ImgUtil_win.h"
-#include "skin/SkinFamily.h"
-#include "skin/SkinFamily_win.h"
-#include "skin/SkinManage_win.h"
-#include "skin/SkinUpDown_win.h"
+#include "skin/model/ImgUtil_win.h"
+#include "skin/rules/SkinFamily.h"
+#include "skin/controls/SkinFamily_win.h"
+#include "skin/model/LateBoundUser32_win.h"
+#include "skin/controls/SkinUpDown_win.h"
 
 TArrowButton::TArrowButton(TComponent* owner, HWND picker, TSkinData* skin)
     : TWinControl(owner), picker_(picker), skin_(skin) {}

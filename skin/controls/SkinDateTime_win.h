@@ -3,7 +3,7 @@
 // TArrowButton laid over the control's own drop-down button that paints ComboxArrow on ButtonFace
 // and hands presses on to the control. The up-down kind gets its up-down skinned instead.
 #include "framework/Controls_win.h"
-#include "skin/SkinFamily_win.h"
+#include "skin/controls/SkinFamily_win.h"
 
 class TSkinUpDown;
 

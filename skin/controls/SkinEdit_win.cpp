@@ -1,12 +1,11 @@
-#include "skin/SkinEdit_win.h"
+#include "skin/controls/SkinEdit_win.h"
 
 #include <cwctype>
 #include <string>
 
 #include "framework/Handle_win.h"
-#include "skin/SkinControlFactory_win.h"
-#include "skin/SkinControlPaint_win.h"
-#include "skin/WinSkinForm_win.h"
+#include "skin/controls/SkinControlPaint_win.h"
+#include "skin/controls/SkinUpDown_win.h"
 
 void PaintSkinEditBorder(HDC dc, const RECT& window, const RECT& client, COLORREF shadow) {
     const int saved = ::SaveDC(dc);
@@ -70,8 +69,8 @@ void TSkinEdit::SkinSpinButton() {
         if (lower != L"msctls_updown32" && lower.find(L"spin") == std::wstring::npos &&
             lower.find(L"updown") == std::wstring::npos)
             continue;
-        spin_ = CreateSkinWrapper(TSkinWrapperKind::UpDown, this, TSkinMapDecision{});
-        if (spin_) spin_->AttachWindow(child, skin_, form_);
+        spin_ = new TSkinUpDown(this);
+        spin_->AttachWindow(child, skin_, form_);
         return;
     }
 }

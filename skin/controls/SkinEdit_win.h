@@ -1,7 +1,7 @@
 #pragma once
 // Edits with the skin's border: a ButtonShadow line around the window and two white lines inside
 // it, drawn over the system's border; an embedded spin button gets its own skin.
-#include "skin/SkinControl_win.h"
+#include "skin/controls/SkinControl_win.h"
 
 // The skin's edit border in the border area of a window (window coordinates): one ButtonShadow
 // line and two white lines inside it. Never touches `client` (the client area in window

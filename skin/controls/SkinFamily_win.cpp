@@ -1,8 +1,8 @@
-#include "skin/SkinFamily_win.h"
+#include "skin/controls/SkinFamily_win.h"
 
 #include "framework/Handle_win.h"
-#include "skin/ImgUtil_win.h"
-#include "skin/SkinManage_win.h"
+#include "skin/model/ImgUtil_win.h"
+#include "skin/model/LateBoundUser32_win.h"
 
 void DrawSkinElement(HDC dc, const RECT& rect, const TDataSkinObject& element, int frame) {
     DrawElement(dc, rect, element.Bitmap, false, element.Tile == 1, element.Trans == 1, element.FrameCount,

@@ -3,10 +3,10 @@
 // skins.
 #include <windows.h>
 
-#include "skin/Bitmap_win.h"
-#include "skin/SkinControlPaint_win.h"
-#include "skin/SkinControl_win.h"
-#include "skin/WinSkinData.h"
+#include "skin/model/Bitmap_win.h"
+#include "skin/controls/SkinControlPaint_win.h"
+#include "skin/controls/SkinControl_win.h"
+#include "skin/model/WinSkinData.h"
 
 inline bool HasImage(const TDataSkinObject* element) {
     return element && !element->Bitmap.Empty();

@@ -1,10 +1,10 @@
-#include "skin/SkinHeader_win.h"
+#include "skin/controls/SkinHeader_win.h"
 
 #include <commctrl.h>
 
-#include "skin/ImgUtil_win.h"
-#include "skin/SkinFamily.h"
-#include "skin/SkinFamily_win.h"
+#include "skin/model/ImgUtil_win.h"
+#include "skin/rules/SkinFamily.h"
+#include "skin/controls/SkinFamily_win.h"
 
 int TSkinHeader::PartAt(LPARAM lParam) const {
     HDHITTESTINFO hit{};

@@ -2,7 +2,7 @@
 // Header controls: each section a frame of the Headerbar element (normal, hot, pressed) with its
 // text in the element's colours; the area after the last section is the element's background
 // frame. Without a Headerbar image the control draws itself.
-#include "skin/SkinFamily_win.h"
+#include "skin/controls/SkinFamily_win.h"
 
 class TSkinHeader : public TSkinPartControl {
 public:

@@ -1,8 +1,8 @@
-#include "skin/SkinMP_win.h"
+#include "skin/controls/SkinMP_win.h"
 
-#include "skin/ImgUtil_win.h"
-#include "skin/SkinFamily_win.h"
-#include "skin/SkinManage_win.h"
+#include "skin/model/ImgUtil_win.h"
+#include "skin/controls/SkinFamily_win.h"
+#include "skin/model/LateBoundUser32_win.h"
 
 void TWMediaPlayer::CreateParams(TCreateParams& params) {
     RegisterFrameworkClass(L"TWMediaPlayer");

@@ -7,8 +7,8 @@
 #include <functional>
 
 #include "framework/Controls_win.h"
-#include "skin/SkinFamily_win.h"
-#include "skin/SkinFamily.h"
+#include "skin/controls/SkinFamily_win.h"
+#include "skin/rules/SkinFamily.h"
 
 class TWMediaPlayer : public TWinControl {
 public:

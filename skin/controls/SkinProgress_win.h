@@ -1,7 +1,7 @@
 #pragma once
 // Progress bars drawn from the skin's Progress and Progress.Chunk elements (both styles; a
 // vertical bar is the horizontal picture turned). Without the images the system draws the bar.
-#include "skin/SkinControl_win.h"
+#include "skin/controls/SkinControl_win.h"
 
 class TSkinProgress : public TSkinControl {
 public:

@@ -1,13 +1,12 @@
-#include "skin/SkinScrollbar_win.h"
+#include "skin/controls/SkinScrollbar_win.h"
 
 #include <windowsx.h>
 
 #include "framework/Handle_win.h"
-#include "skin/Bitmap_win.h"
-#include "skin/SkinControlPaint_win.h"
-#include "skin/SkinEdit_win.h"
-#include "skin/SkinManage_win.h"
-#include "skin/WinSkinForm_win.h"
+#include "skin/model/Bitmap_win.h"
+#include "skin/controls/SkinControlPaint_win.h"
+#include "skin/controls/SkinEdit_win.h"
+#include "skin/model/LateBoundUser32_win.h"
 
 namespace {
 
@@ -234,7 +233,7 @@ bool TWScrollbar::WndProc(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& resul
 
 TSkinScrollbar::~TSkinScrollbar() = default;
 
-void TSkinScrollbar::AttachControl(TWinControl* control, TWinSkinForm* form, TSkinData* skin,
+void TSkinScrollbar::AttachControl(TWinControl* control, TSkinControlHost* form, TSkinData* skin,
                                    bool /*changeColour*/) {
     AttachScrollControl(control, form, skin, false);
 }
@@ -249,7 +248,7 @@ bool HasNoBorder(HWND wnd) {
 
 } // namespace
 
-void TSkinScrollbar::AttachScrollControl(TWinControl* control, TWinSkinForm* form, TSkinData* skin,
+void TSkinScrollbar::AttachScrollControl(TWinControl* control, TSkinControlHost* form, TSkinData* skin,
                                          bool single) {
     if (Attached()) return;
     TSkinControl::AttachControl(control, form, skin, false);
@@ -258,7 +257,7 @@ void TSkinScrollbar::AttachScrollControl(TWinControl* control, TWinSkinForm* for
     if (!keepBorder_) ::RedrawWindow(window_, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE);
 }
 
-void TSkinScrollbar::AttachWindow(HWND window, TSkinData* skin, TWinSkinForm* form) {
+void TSkinScrollbar::AttachWindow(HWND window, TSkinData* skin, TSkinControlHost* form) {
     if (Attached()) return;
     TSkinControl::AttachWindow(window, skin, form);
     keepBorder_ = KeepsOwnBorder() || HasNoBorder(window_);
@@ -356,7 +355,7 @@ void TSkinScrollbar::AfterMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESUL
         PlaceOverlays();
         break;
     case ScrollBarsRebuiltNotice:
-        if (form_) ::PostMessageW(static_cast<HWND>(form_->Window()), SkinControlNotice, WPARAM(window_), 0);
+        if (form_) ::PostMessageW(form_->HostWindow(), SkinControlNotice, WPARAM(window_), 0);
         return;
     default:
         if (MayScroll(msg)) PlaceOverlays();

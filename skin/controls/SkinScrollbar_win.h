@@ -5,8 +5,8 @@
 #include <array>
 #include <memory>
 
-#include "skin/SkinControlLayout.h"
-#include "skin/SkinControl_win.h"
+#include "skin/rules/SkinControlLayout.h"
+#include "skin/controls/SkinControl_win.h"
 
 class TSkinScrollbar;
 
@@ -61,14 +61,14 @@ class TSkinScrollbar : public TSkinControl {
 public:
     explicit TSkinScrollbar(TComponent* owner) : TSkinControl(owner) {}
     ~TSkinScrollbar() override;
-    void AttachControl(TWinControl* control, TWinSkinForm* form, TSkinData* skin, bool changeColour) override;
-    void AttachWindow(HWND window, TSkinData* skin, TWinSkinForm* form) override;
+    void AttachControl(TWinControl* control, TSkinControlHost* form, TSkinData* skin, bool changeColour) override;
+    void AttachWindow(HWND window, TSkinData* skin, TSkinControlHost* form) override;
     void Unskin() override;
     bool BeforeMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
     void AfterMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
     void PaintTo(HDC dc, const RECT& rect) override;
     // The scroll-bar skins' own attach: `single` keeps the control's border its own.
-    virtual void AttachScrollControl(TWinControl* control, TWinSkinForm* form, TSkinData* skin, bool single);
+    virtual void AttachScrollControl(TWinControl* control, TSkinControlHost* form, TSkinData* skin, bool single);
 
     TWScrollbar* Overlay(int kind) const { return overlays_[std::size_t(kind)].get(); }
     bool KeepsBorder() const { return keepBorder_; }

@@ -2,7 +2,7 @@
 // Status bars drawn from the skin: StatusBarEdges frames per panel bevel (or one frame for simple
 // text), the texts in the bar's font, ExtraImages frame 5 for the size grip; plain edges when the
 // skin has no StatusBarEdges image.
-#include "skin/SkinControl_win.h"
+#include "skin/controls/SkinControl_win.h"
 
 class TSkinStatusBar : public TSkinControl {
 public:

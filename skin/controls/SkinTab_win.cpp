@@ -1,4 +1,4 @@
-#include "skin/SkinTab_win.h"
+#include "skin/controls/SkinTab_win.h"
 
 #include <commctrl.h>
 #include <windowsx.h>
@@ -7,13 +7,12 @@
 #include <cwchar>
 
 #include "framework/ComCtrls_win.h"
-#include "skin/Bitmap_win.h"
-#include "skin/ImgUtil.h"
-#include "skin/ImgUtil_win.h"
-#include "skin/SkinManage_win.h"
-#include "skin/SkinControlFactory_win.h"
-#include "skin/SkinControlPaint_win.h"
-#include "skin/WinSkinForm_win.h"
+#include "skin/model/Bitmap_win.h"
+#include "skin/model/ImgUtil.h"
+#include "skin/model/ImgUtil_win.h"
+#include "skin/model/LateBoundUser32_win.h"
+#include "skin/controls/SkinControlPaint_win.h"
+#include "skin/controls/SkinUpDown_win.h"
 
 namespace {
 
@@ -86,14 +85,14 @@ bool TLabelFace::DrawItem(TSkinControl& container, WPARAM wParam, LPARAM lParam,
 
 // ---- Tab controls ----
 
-void TSkinTab::AttachControl(TWinControl* control, TWinSkinForm* form, TSkinData* skin, bool changeColour) {
+void TSkinTab::AttachControl(TWinControl* control, TSkinControlHost* form, TSkinData* skin, bool changeColour) {
     if (Attached()) return;
     TSkinControl::AttachControl(control, form, skin, changeColour);
     Prepare();
     SkinUpDown();
 }
 
-void TSkinTab::AttachWindow(HWND window, TSkinData* skin, TWinSkinForm* form) {
+void TSkinTab::AttachWindow(HWND window, TSkinData* skin, TSkinControlHost* form) {
     if (Attached()) return;
     TSkinControl::AttachWindow(window, skin, form);
     Prepare();
@@ -136,8 +135,8 @@ void TSkinTab::SkinUpDown() {
     if (upDown_) return;
     HWND arrows = ::FindWindowExW(window_, nullptr, UPDOWN_CLASSW, nullptr);
     if (!arrows || ::SendMessageW(arrows, SkinQueryMessage, 0, 0) == 1) return;
-    upDown_ = CreateSkinWrapper(TSkinWrapperKind::UpDown, this, TSkinMapDecision{});
-    if (upDown_) upDown_->AttachWindow(arrows, skin_, form_);
+    upDown_ = new TSkinUpDown(this);
+    upDown_->AttachWindow(arrows, skin_, form_);
 }
 
 bool TSkinTab::CloseMarks() const {
@@ -157,7 +156,7 @@ bool TSkinTab::CloseClick(POINT client) {
     if (index < 0 || !::SendMessageW(window_, TCM_GETITEMRECT, WPARAM(index), reinterpret_cast<LPARAM>(&tab)))
         return false;
     if (!skinctl::TabCloseMarkRect(ToTRect(tab)).Contains(client.x, client.y)) return false;
-    HWND formWindow = form_ ? static_cast<HWND>(form_->Window()) : ::GetAncestor(window_, GA_ROOT);
+    HWND formWindow = form_ ? form_->HostWindow() : ::GetAncestor(window_, GA_ROOT);
     const LRESULT answer =
         ::SendMessageW(formWindow, TabCloseMessage, reinterpret_cast<WPARAM>(window_), LPARAM(index));
     if (answer != 0 || !::IsWindow(window_)) return true;
@@ -324,14 +323,14 @@ void TSkinTabBtn::DrawTab(HDC dc, const RECT& tab, bool selected, bool hot) {
 
 // ---- Tab sheets ----
 
-void TSkinTabSheet::AttachControl(TWinControl* control, TWinSkinForm* form, TSkinData* skin,
+void TSkinTabSheet::AttachControl(TWinControl* control, TSkinControlHost* form, TSkinData* skin,
                                   bool changeColour) {
     if (Attached()) return;
     labels_.Refresh(*skin);
     TSkinControl::AttachControl(control, form, skin, changeColour);
 }
 
-void TSkinTabSheet::AttachWindow(HWND window, TSkinData* skin, TWinSkinForm* form) {
+void TSkinTabSheet::AttachWindow(HWND window, TSkinData* skin, TSkinControlHost* form) {
     if (Attached()) return;
     labels_.Refresh(*skin);
     TSkinControl::AttachWindow(window, skin, form);

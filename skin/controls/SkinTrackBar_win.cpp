@@ -1,11 +1,11 @@
-#include "skin/SkinTrackBar_win.h"
+#include "skin/controls/SkinTrackBar_win.h"
 
 #include <commctrl.h>
 
-#include "skin/ImgUtil_win.h"
-#include "skin/SkinFamily.h"
-#include "skin/SkinFamily_win.h"
-#include "skin/SkinManage_win.h"
+#include "skin/model/ImgUtil_win.h"
+#include "skin/rules/SkinFamily.h"
+#include "skin/controls/SkinFamily_win.h"
+#include "skin/model/LateBoundUser32_win.h"
 
 void TSkinTrackBar::AfterAttach() {
     HWND parent = ::GetParent(window_);

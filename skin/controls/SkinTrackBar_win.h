@@ -3,7 +3,7 @@
 // reflected notification message (the parent's WM_NOTIFY handed to the control) or as WM_NOTIFY
 // itself; the wrapper answers the item notifications for the channel (Track or TRACKVERT) and the
 // thumb (Trackbar.ThumbHorz or Trackbar.ThumbVert) and leaves the tick marks to the control.
-#include "skin/SkinFamily_win.h"
+#include "skin/controls/SkinFamily_win.h"
 
 // The framework's reflected notification, the same number as the frame's announce message.
 constexpr UINT ReflectedNotifyMessage = 0xBC4E;

@@ -1,10 +1,10 @@
-#include "skin/SkinUpDown_win.h"
+#include "skin/controls/SkinUpDown_win.h"
 
 #include <commctrl.h>
 
-#include "skin/ImgUtil_win.h"
-#include "skin/SkinFamily.h"
-#include "skin/SkinFamily_win.h"
+#include "skin/model/ImgUtil_win.h"
+#include "skin/rules/SkinFamily.h"
+#include "skin/controls/SkinFamily_win.h"
 
 bool TSkinUpDown::Horizontal() const {
     return (::GetWindowLongW(window_, GWL_STYLE) & UDS_HORZ) != 0;

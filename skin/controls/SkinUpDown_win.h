@@ -3,7 +3,7 @@
 // control) stretched over its half, with the arrow glyph of the element's second image on top;
 // normal, hot, pressed and disabled per arrow. Without the element the halves are drawn plainly
 // in ButtonFace, ButtonShadow and ButtonDkShadow.
-#include "skin/SkinFamily_win.h"
+#include "skin/controls/SkinFamily_win.h"
 
 class TSkinUpDown : public TSkinPartControl {
 public:

@@ -1,7 +1,6 @@
-#include "skin/BmpHeader.h"
+#include "skin/format/BmpHeader.h"
 
 #include "framework/ByteOrder.h"
-#include "skin/Bitmap.h"
 
 #include <algorithm>
 
@@ -41,8 +40,8 @@ TBmpFault ReadBmpHeader(const std::uint8_t* b, std::size_t size, TBmpHeader& h) 
     }
     if (h.width <= 0 || h.height == 0) return TBmpFault::NoPixels;
     const std::int64_t rows = h.height < 0 ? -h.height : h.height;
-    if (h.width > TBitmap32::MaxDimension || rows > TBitmap32::MaxDimension ||
-        h.width * rows > TBitmap32::MaxPixels)
+    if (h.width > kBmpMaxDimension || rows > kBmpMaxDimension ||
+        h.width * rows > kBmpMaxPixels)
         return TBmpFault::TooLarge;
     h.topDown = h.height < 0;
     h.height = rows;

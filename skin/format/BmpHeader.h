@@ -9,6 +9,11 @@
 #include <cstddef>
 #include <cstdint>
 
+// The largest image anything here reads: skin art is small, and a hostile file must not make us
+// allocate gigabytes.
+constexpr int kBmpMaxDimension = 32768;
+constexpr std::int64_t kBmpMaxPixels = std::int64_t(1) << 25;
+
 enum class TBmpFault {
     None,
     NotBmp,

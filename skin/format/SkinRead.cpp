@@ -1,9 +1,9 @@
-#include "skin/SkinRead.h"
+#include "skin/format/SkinRead.h"
 
 #include "framework/AsciiText.h"
 #include "framework/ByteOrder.h"
 
-#include "skin/LZH.h"
+#include "skin/format/LZH.h"
 
 #include <cstring>
 #include <utility>

@@ -1,7 +1,7 @@
-#include "skin/SkinRead_win.h"
+#include "skin/format/SkinRead_win.h"
 
 #include "framework/Text_win.h"
-#include "skin/SkinRead.h"
+#include "skin/format/SkinRead.h"
 
 #include <windows.h>
 

@@ -1,4 +1,4 @@
-#include "skin/WinSkinIni.h"
+#include "skin/format/WinSkinIni.h"
 
 #include "framework/AsciiText.h"
 #include "framework/StringList.h"

@@ -1,4 +1,4 @@
-#include "skin/WinSkinForm_win.h"
+#include "skin/frame/WinSkinForm_win.h"
 
 #include <windowsx.h>
 
@@ -9,18 +9,14 @@
 #include "framework/ExtCtrls_win.h"
 #include "framework/Forms_win.h"
 #include "framework/Menus_win.h"
-#include "skin/Bitmap_win.h"
-#include "skin/ImgUtil_win.h"
-#include "skin/SkinControlMap_win.h"
-#include "skin/SkinControl_win.h"
-#include "skin/WinSkinData.h"
-#include "skin/WinSkinMenu_win.h"
+#include "skin/model/Bitmap_win.h"
+#include "skin/model/ImgUtil_win.h"
+#include "skin/controls/SkinControlMap_win.h"
+#include "skin/controls/SkinControl_win.h"
+#include "skin/model/WinSkinData.h"
+#include "skin/menus/WinSkinMenu_win.h"
 
 namespace {
-
-TSkinManage* Manager() {
-    return dynamic_cast<TSkinManage*>(CurrentSkinManager());
-}
 
 COLORREF Rgb(TColor colour) {
     return COLORREF(ColourToRGB(colour) & 0xFFFFFF);
@@ -85,48 +81,20 @@ const char* HintText(int action) {
 
 } // namespace
 
-// ---- Caption objects ----
+// ---- Caption buttons ----
 
-void TNCObject::Press() {
-    if (frame_.CurrentNcObject() && frame_.CurrentNcObject() != this) frame_.CurrentNcObject()->Leave();
-    if (!Visible) return;
-    frame_.SetCurrentNcObject(this);
-    State = 2;
-    Repaint();
-}
-
-void TNCObject::Release() {
-    if (!Visible) return;
-    State = 3;
-    Repaint();
-}
-
-void TNCObject::Hover() {
-    TNCObject* current = frame_.CurrentNcObject();
-    if (current == this) return;
-    if (current) current->Leave();
-    if (!Visible) return;
-    frame_.SetCurrentNcObject(this);
-    State = 3;
-    Repaint();
-}
-
-void TNCObject::Leave() {
-    if (!Visible) return;
-    frame_.SetCurrentNcObject(nullptr);
-    State = 1;
-    Repaint();
-    frame_.ResetCaptionHint();
-}
+TWinSysButton::TWinSysButton(TWinSkinForm& frame, const TDataSkinSysButton& element)
+    : TNCObject(frame), Element(element), form_(frame) {}
 
 void TWinSysButton::Repaint() {
-    frame_.PaintCaptionButton(*this);
+    form_.PaintCaptionButton(*this);
 }
 
 // ---- Attachment ----
 
-TWinSkinForm::TWinSkinForm(TComponent* owner, HWND window, TSkinData* skin, std::string className)
-    : TComponent(owner), window_(window), skin_(skin), className_(std::move(className)) {
+TWinSkinForm::TWinSkinForm(TComponent* owner, HWND window, TSkinData* skin, std::string className,
+                           TSkinManage* manager)
+    : TComponent(owner), window_(window), skin_(skin), className_(std::move(className)), manager_(manager) {
     // Asked again once the window has gone, when it can no longer tell.
     ownModule_ = HINSTANCE(::GetWindowLongPtrW(window_, GWLP_HINSTANCE)) == ::GetModuleHandleW(nullptr);
     doubleClickTime_ = ::GetDoubleClickTime();
@@ -140,7 +108,7 @@ TWinSkinForm::~TWinSkinForm() {
     RestoreHandlers();
     FreeControls(false);
     captionObjects_.clear();
-    if (TSkinManage* manager = Manager()) manager->ForgetSkinnedForm(window_);
+    if (manager_) manager_->ForgetSkinnedForm(window_);
 }
 
 bool TWinSkinForm::OwnModule() const {
@@ -165,7 +133,7 @@ void TWinSkinForm::SetUpPlain() {
 }
 
 void TWinSkinForm::CommonSetUp() {
-    if (TSkinManage* manager = Manager()) manager->MarkStarted();
+    if (manager_) manager_->MarkStarted();
     hoverTimer_ = new TTimer(this);
     hoverTimer_->SetInterval(250);
     hoverTimer_->SetOnTimer([this](TObject*) { HoverTick(); });
@@ -279,8 +247,8 @@ LRESULT TWinSkinForm::FrameWindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     case 0xAE: // the system's undocumented caption redraw
         return 0;
     case WM_INITMENUPOPUP:
-        if (TSkinManage* manager = Manager())
-            manager->SetMenuOpenKind(HMENU(wParam) == ::GetSystemMenu(window_, FALSE) ? mkSystemMenu
+        if (manager_)
+            manager_->SetMenuOpenKind(HMENU(wParam) == ::GetSystemMenu(window_, FALSE) ? mkSystemMenu
                                                                                       : mkMenuBar);
         return PassOn(msg, wParam, lParam);
     case WM_CTLCOLORBTN: {
@@ -489,7 +457,7 @@ bool TWinSkinForm::NonClientMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRES
         TNCObject* found = FindNcObjectAt(ToWindowPoint(screen));
         if (!found) return false;
         auto* object = dynamic_cast<TWinSysButton*>(found);
-        if (object && object == currentNc_ && object->State == 2) {
+        if (object && object == currentNc_ && object->State == frame::TNcState::Pressed) {
             object->Release();
             RunCaptionAction(*object, screen);
         }
@@ -565,7 +533,7 @@ void TWinSkinForm::Start() {
     const RECT outer = WindowRect(window_);
     nativeExtents_ = {(outer.right - outer.left) - (clientRect_.right - clientRect_.left),
                       (outer.bottom - outer.top) - (clientRect_.bottom - clientRect_.top)};
-    SkinChildControls(*this, form_);
+    SkinChildControls(*this);
     if (skinState_ == 0 && frameSkinned_ && !child_ && frameKind_ != 2 && !Minimised()) {
         skinState_ = 5;
         ResizeForSkin(false);
@@ -955,7 +923,7 @@ void TWinSkinForm::ShowSkinSystemMenu(POINT screenPoint) {
         return;
     }
     lastIconClick_ = now;
-    if (TSkinManage* manager = Manager()) manager->SetMenuOpenKind(mkSystemMenu);
+    if (manager_) manager_->SetMenuOpenKind(mkSystemMenu);
     HMENU system = systemMenu_ ? systemMenu_ : ::GetSystemMenu(window_, FALSE);
     if (!system) return;
     // A copy of the system menu, its items drawn by the skin while it is shown.
@@ -1005,7 +973,7 @@ void TWinSkinForm::ShowSkinSystemMenu(POINT screenPoint) {
 // ---- Menu bar and menu items ----
 
 void TWinSkinForm::CreateMenuBar() {
-    menuBar_ = std::make_unique<TWinSkinMenu>(*this, window_, skin_);
+    menuBar_ = std::make_unique<TWinSkinMenu>(*this, window_, skin_, manager_);
     menuBarHeight_ = ::GetSystemMetrics(SM_CYMENU);
     menuBar_->SetMenuComponent(form_ ? form_->Menu() : nullptr);
     menuBar_->BuildMenuButtons();
@@ -1028,7 +996,7 @@ bool TWinSkinForm::MenuItemMessage(UINT msg, LPARAM lParam, LRESULT& result) {
         if (!item || item->CtlType != ODT_MENU || !MeasureMenuItem(*skin_, component, *item)) return false;
     } else {
         auto* item = reinterpret_cast<DRAWITEMSTRUCT*>(lParam);
-        if (!item || item->CtlType != ODT_MENU || !DrawMenuItem(*skin_, component, *item, rightToLeft_))
+        if (!item || item->CtlType != ODT_MENU || !DrawMenuItem(*skin_, component, *item, rightToLeft_, manager_))
             return false;
     }
     result = TRUE;

@@ -13,62 +13,40 @@
 #include "framework/Controls_win.h"
 #include "framework/Handle_win.h"
 #include "framework/Subclass_win.h"
-#include "skin/SkinFrame.h"
-#include "skin/SkinManage.h"
+#include "skin/controls/SkinControlHost_win.h"
+#include "skin/menus/NcObject_win.h"
+#include "skin/menus/WinSkinMenu_win.h"
+#include "skin/rules/SkinFrame.h"
+#include "skin/rules/SkinManage.h"
 
 class TForm;
 class TTimer;
 class TSkinControl;
 class TWinSkinForm;
-class TWinSkinMenu;
-class TMenuBtn;
 
 // Private messages of the frame.
 constexpr UINT SkinFrameRepaintMessage = 0x3502;
 constexpr UINT CaptionActionMessage = 0x3514;
 constexpr UINT CaptionVisibilityQuery = 0x3515;
-constexpr UINT SkinControlNotice = 0x3517;
-constexpr UINT FramePaintRequest = 0xBC4B;
 constexpr UINT SkinIdentifyMessage = 0xBC4D;
 constexpr UINT SkinAnnounceMessage = 0xBC4E;
-constexpr LPARAM SkinMagic = 0x41A2;
-
-// An object of the caption (or, later, the menu bar) that reacts to the pointer.
-class TNCObject {
-public:
-    explicit TNCObject(TWinSkinForm& frame) : frame_(frame) {}
-    virtual ~TNCObject() = default;
-    TNCObject(const TNCObject&) = delete;
-    TNCObject& operator=(const TNCObject&) = delete;
-
-    void Press();
-    void Release();
-    void Hover();
-    void Leave();
-    virtual void Repaint() {}
-
-    TRect Rect; // whole-window coordinates
-    bool Visible = false;
-    int State = 1;       // 1 normal, 2 pressed, 3 hot
-    bool Enabled = true; // the window style allows the button's command
-
-protected:
-    TWinSkinForm& frame_;
-};
 
 // A caption button of the skin.
 class TWinSysButton : public TNCObject {
 public:
-    TWinSysButton(TWinSkinForm& frame, const TDataSkinSysButton& element)
-        : TNCObject(frame), Element(element) {}
+    TWinSysButton(TWinSkinForm& frame, const TDataSkinSysButton& element);
     void Repaint() override;
     const TDataSkinSysButton& Element;
     int HoverMs = 0;
+
+private:
+    TWinSkinForm& form_;
 };
 
-class TWinSkinForm : public TComponent, public TSkinnedFrame {
+class TWinSkinForm : public TComponent, public TSkinnedFrame, public TSkinControlHost, public TMenuBarHost {
 public:
-    TWinSkinForm(TComponent* owner, HWND window, TSkinData* skin, std::string className);
+    // `manager`: the skin manager that attaches the frame and keeps it in its list.
+    TWinSkinForm(TComponent* owner, HWND window, TSkinData* skin, std::string className, TSkinManage* manager);
     ~TWinSkinForm() override;
 
     // Set-up for a framework form (its message handler is wrapped too) or for a plain window.
@@ -87,24 +65,32 @@ public:
     void SizeGripCreated(TSkinWindow) override {}
 
     // For the menu bar, the controls and the tests.
-    const frame::TBorders& Borders() const { return borders_; }
-    int MenuBarHeight() const { return menuBarHeight_; }
+    // TMenuBarHost
+    const frame::TBorders& Borders() const override { return borders_; }
+    int MenuBarHeight() const override { return menuBarHeight_; }
+    bool IsActive() const override { return isActive_; }
+    bool FrameRunning() const override { return skinState_ == 1; }
+    TNCObject* CurrentNcObject() const override { return currentNc_; }
+    void SetCurrentNcObject(TNCObject* object) override { currentNc_ = object; }
+    void ResetCaptionHint() override;
+
+    // TSkinControlHost
+    HWND HostWindow() const override { return window_; }
+    TSkinData* HostSkin() const override { return skin_; }
+    TForm* HostForm() const override { return form_; }
+    TComponent& HostComponent() override { return *this; }
+    void RegisterControl(TSkinControl* control) override;
+    void UnregisterControl(TSkinControl* control) override;
+    const std::vector<TSkinControl*>& SkinnedControls() const override { return controls_; }
+
     HFONT CaptionFont() const { return captionFont_.get(); }
     int SkinState() const { return skinState_; }
     int FrameKind() const { return frameKind_; }
     bool FrameSkinned() const { return frameSkinned_; }
-    bool IsActive() const { return isActive_; }
     const std::vector<std::unique_ptr<TWinSysButton>>& CaptionObjects() const { return captionObjects_; }
-    TNCObject* CurrentNcObject() const { return currentNc_; }
-    void SetCurrentNcObject(TNCObject* object) { currentNc_ = object; }
     void PaintCaptionButton(TWinSysButton& button);
 
-    // The control skins of this window: each registers on attachment and leaves on destruction.
-    void RegisterControl(TSkinControl* control);
-    void UnregisterControl(TSkinControl* control);
-    const std::vector<TSkinControl*>& SkinnedControls() const { return controls_; }
     TForm* Form() const { return form_; }
-    void ResetCaptionHint();
     // The skinned menu bar, when the window had a native menu.
     TWinSkinMenu* MenuBar() const { return menuBar_.get(); }
 
@@ -151,6 +137,7 @@ private:
     HWND window_;
     TSkinData* skin_;
     std::string className_;
+    TSkinManage* manager_;
     TForm* form_ = nullptr;
     TWinControl::TMessageHandler previousHandler_;
     bool handlerInstalled_ = false;

@@ -1,4 +1,4 @@
-#include "skin/SkinManage_win.h"
+#include "skin/manager/SkinManage_win.h"
 
 #include <memory>
 
@@ -7,40 +7,12 @@
 #include "framework/ExtCtrls_win.h"
 #include "framework/Forms_win.h"
 #include "framework/Handle_win.h"
-#include "skin/WinSkinData.h"
-#include "skin/WinSkinForm_win.h"
-#include "skin/WinSkinPopMenu_win.h"
+#include "skin/model/LateBoundUser32_win.h"
+#include "skin/model/WinSkinData.h"
+#include "skin/frame/WinSkinForm_win.h"
+#include "skin/menus/WinSkinPopMenu_win.h"
 
 namespace {
-
-// The optional user32 functions, resolved once. A window program has user32 loaded for its whole
-// life, so the module is looked up, not loaded (and nothing is held to the end of the process).
-class TUser32Functions {
-public:
-    TUser32Functions() : module_(::GetModuleHandleA("user32.dll")) {
-        if (!module_) return;
-        getScrollBarInfo = reinterpret_cast<decltype(getScrollBarInfo)>(
-            reinterpret_cast<void*>(::GetProcAddress(module_, "GetScrollBarInfo")));
-        trackMouseEvent = reinterpret_cast<decltype(trackMouseEvent)>(
-            reinterpret_cast<void*>(::GetProcAddress(module_, "TrackMouseEvent")));
-        getComboBoxInfo = reinterpret_cast<decltype(getComboBoxInfo)>(
-            reinterpret_cast<void*>(::GetProcAddress(module_, "GetComboBoxInfo")));
-        disableGhosting = reinterpret_cast<decltype(disableGhosting)>(
-            reinterpret_cast<void*>(::GetProcAddress(module_, "DisableProcessWindowsGhosting")));
-    }
-    BOOL(WINAPI* getScrollBarInfo)(HWND, LONG, SCROLLBARINFO*) = nullptr;
-    BOOL(WINAPI* trackMouseEvent)(TRACKMOUSEEVENT*) = nullptr;
-    BOOL(WINAPI* getComboBoxInfo)(HWND, COMBOBOXINFO*) = nullptr;
-    void(WINAPI* disableGhosting)() = nullptr;
-
-private:
-    HMODULE module_;
-};
-
-const TUser32Functions& User32() {
-    static const TUser32Functions functions;
-    return functions;
-}
 
 class TWin32SkinWindows;
 TWin32SkinWindows* g_windows = nullptr;
@@ -101,7 +73,7 @@ public:
     TSkinnedFrame* CreateFrame(TSkinWindow w, TComponent* form, TSkinData* skin,
                                const std::string& cls) override {
         auto* frameworkForm = dynamic_cast<TForm*>(form);
-        auto* frame = new TWinSkinForm(frameworkForm, Wnd(w), skin, cls);
+        auto* frame = new TWinSkinForm(frameworkForm, Wnd(w), skin, cls, manager_);
         if (frameworkForm)
             frame->SetUpForm(frameworkForm);
         else
@@ -110,7 +82,7 @@ public:
     }
     void PostSkinStart(TSkinWindow w) override { ::PostMessageA(Wnd(w), SkinStartMessage, 0, 1000); }
     std::unique_ptr<TSkinnedMenu> CreateMenuSkin(TSkinWindow w, TSkinData* skin) override {
-        return std::make_unique<TWinSkinPopMenu>(Wnd(w), skin);
+        return std::make_unique<TWinSkinPopMenu>(Wnd(w), skin, *manager_);
     }
     void InstallHook() override {
         if (hook_) return;
@@ -183,7 +155,7 @@ public:
 
 void UseWin32SkinManager() {
     WindowControlAtom();
-    (void)User32();
+    TLateBoundUser32::Resolve();
     SetSkinManagerFactory([]() -> std::unique_ptr<TSkinManagerApi> {
         return std::make_unique<TWin32SkinManage>(std::make_unique<TWin32SkinWindows>());
     });
@@ -191,21 +163,4 @@ void UseWin32SkinManager() {
 
 TSkinManage* Win32SkinManager() {
     return dynamic_cast<TSkinManage*>(CurrentSkinManager());
-}
-
-bool TLateBoundUser32::QueryScrollBarInfo(HWND window, LONG objectId, SCROLLBARINFO* info) {
-    return User32().getScrollBarInfo && User32().getScrollBarInfo(window, objectId, info);
-}
-
-bool TLateBoundUser32::QueryComboBoxInfo(HWND window, COMBOBOXINFO* info) {
-    return User32().getComboBoxInfo && User32().getComboBoxInfo(window, info);
-}
-
-void TLateBoundUser32::RequestLeaveNotice(HWND window) {
-    if (!User32().trackMouseEvent) return;
-    TRACKMOUSEEVENT request{};
-    request.cbSize = sizeof(request);
-    request.dwFlags = TME_LEAVE;
-    request.hwndTrack = window;
-    User32().trackMouseEvent(&request);
 }

@@ -3,7 +3,7 @@
 // and destruction; frames are TWinSkinForm; the deferred requests run on a window timer.
 #include <windows.h>
 
-#include "skin/SkinManage.h"
+#include "skin/rules/SkinManage.h"
 
 // Lets the first skin data that finishes loading create the manager (call once at start, on the
 // GUI thread). DestroySkinManager() takes it down again before the application goes.
@@ -11,13 +11,3 @@ void UseWin32SkinManager();
 
 // The manager of this process, or null when none has been made.
 TSkinManage* Win32SkinManager();
-
-// The user-interface functions that older systems lack, looked up once.
-struct TLateBoundUser32 {
-    // GetScrollBarInfo when the system has it; false otherwise.
-    static bool QueryScrollBarInfo(HWND window, LONG objectId, SCROLLBARINFO* info);
-    // Asks for a WM_MOUSELEAVE when the pointer leaves the window (TrackMouseEvent).
-    static void RequestLeaveNotice(HWND window);
-    // GetComboBoxInfo when the system has it; false otherwise.
-    static bool QueryComboBoxInfo(HWND window, COMBOBOXINFO* info);
-};

@@ -1,14 +1,14 @@
-#include "skin/WinSkinMenu_win.h"
+#include "skin/menus/WinSkinMenu_win.h"
 
 #include <algorithm>
 
 #include "framework/DebugSink_win.h"
 #include "framework/Menus_win.h"
-#include "skin/Bitmap_win.h"
-#include "skin/ImgUtil_win.h"
-#include "skin/SkinManage_win.h"
-#include "skin/WinSkinData.h"
-#include "skin/WinSkinPopMenu_win.h"
+#include "skin/model/Bitmap_win.h"
+#include "skin/model/ImgUtil_win.h"
+#include "skin/menus/WinSkinPopMenu_win.h"
+#include "skin/model/WinSkinData.h"
+#include "skin/rules/SkinManage.h"
 
 namespace {
 
@@ -113,8 +113,8 @@ void TMenuBtn::Repaint() {
     Bar.PaintButton(*this);
 }
 
-TWinSkinMenu::TWinSkinMenu(TWinSkinForm& frame, HWND window, TSkinData* skin)
-    : frame_(frame), window_(window), skin_(skin) {}
+TWinSkinMenu::TWinSkinMenu(TMenuBarHost& frame, HWND window, TSkinData* skin, TSkinManage* manager)
+    : frame_(frame), window_(window), skin_(skin), manager_(manager) {}
 
 TWinSkinMenu::~TWinSkinMenu() {
     if (g_tracking.Bar == this) g_tracking = TTracking();
@@ -262,7 +262,7 @@ void TWinSkinMenu::PaintMenuBar(HDC dc, const TRect& bar) {
 
 void TWinSkinMenu::PaintButton(TMenuBtn& button) {
     if (!button.Visible || button.Rect.IsEmpty() || background_.Empty() || painting_ ||
-        frame_.SkinState() != 1)
+        !frame_.FrameRunning())
         return;
     const TRect local = button.Rect.Offset(-bar_.Left, -bar_.Top);
     TBitmap32 piece = background_.Copy(local);
@@ -270,7 +270,7 @@ void TWinSkinMenu::PaintButton(TMenuBtn& button) {
     TDibSection dib(piece);
     if (!dib.Valid()) return;
     {
-        if (button.State != 1) {
+        if (button.State != frame::TNcState::Normal) {
             unique_hbrush frameBrush(::CreateSolidBrush(SkinColour(*skin_, scButtonHilight)));
             RECT edge{0, 0, piece.Width(), piece.Height()};
             ::FrameRect(dib.DC(), &edge, frameBrush.get());
@@ -323,10 +323,9 @@ bool TWinSkinMenu::TrackOne(TMenuBtn& button) {
     g_tracking.PendingSwitch = -1;
     ::GetCursorPos(&g_tracking.LastMouse);
     trackingMark_ = true;
-    TSkinManage* manager = Win32SkinManager();
-    if (manager) {
-        manager->SetMenuOpenKind(mkMenuBar);
-        manager->SetMenuBarTracking(true);
+    if (manager_) {
+        manager_->SetMenuOpenKind(mkMenuBar);
+        manager_->SetMenuBarTracking(true);
     }
     std::unique_ptr<TOwnerDrawScope> ownerDrawn;
     if (!NtFour()) ownerDrawn = std::make_unique<TOwnerDrawScope>(button.Submenu);
@@ -510,8 +509,7 @@ TItemLook LookOf(TMainMenu* component, const TOwnerDrawScope::TRecord& record, U
 }
 
 // The skinned window showing `menu`: the one it was attached to, else the newest without one.
-TWinSkinPopMenu* MenuWindowOf(HMENU menu) {
-    TSkinManage* manager = Win32SkinManager();
+TWinSkinPopMenu* MenuWindowOf(HMENU menu, const TSkinManage* manager) {
     if (!manager) return nullptr;
     TWinSkinPopMenu* newestWithout = nullptr;
     for (const auto& skinned : manager->SkinnedMenus()) {
@@ -572,7 +570,8 @@ bool MeasureMenuItem(TSkinData& skin, TMainMenu* component, MEASUREITEMSTRUCT& i
     return true;
 }
 
-bool DrawMenuItem(TSkinData& skin, TMainMenu* component, const DRAWITEMSTRUCT& item, bool rightToLeft) {
+bool DrawMenuItem(TSkinData& skin, TMainMenu* component, const DRAWITEMSTRUCT& item, bool rightToLeft,
+                  const TSkinManage* manager) {
     const TOwnerDrawScope::TRecord* record = TOwnerDrawScope::Find(item.itemData);
     if (!record) return false;
     const TItemLook look = LookOf(component, *record, item.itemID, item.itemState);
@@ -586,7 +585,7 @@ bool DrawMenuItem(TSkinData& skin, TMainMenu* component, const DRAWITEMSTRUCT& i
     TBitmapCanvas canvas(buffer);
     bool etched = look.Separator;
     if (hasElement) {
-        TWinSkinPopMenu* window = MenuWindowOf(reinterpret_cast<HMENU>(item.hwndItem));
+        TWinSkinPopMenu* window = MenuWindowOf(reinterpret_cast<HMENU>(item.hwndItem), manager);
         if (window && window->EnsureBackground()) {
             // The item's part of the window's background; the item sits inside the border.
             const POINT origin = window->ClientOrigin();

@@ -13,14 +13,26 @@
 #include <vector>
 
 #include "framework/Handle_win.h"
-#include "skin/Bitmap.h"
-#include "skin/SkinMenu.h"
-#include "skin/WinSkinForm_win.h"
+#include "skin/menus/NcObject_win.h"
+#include "skin/model/Bitmap.h"
+#include "skin/rules/SkinFrame.h"
+#include "skin/rules/SkinMenu.h"
 
 class TMainMenu;
 class TMenuItem;
 class TSkinData;
+class TSkinManage;
 class TWinSkinMenu;
+
+// What the menu bar asks of the skinned frame it sits in.
+class TMenuBarHost : public TNcObjectHost {
+public:
+    virtual const frame::TBorders& Borders() const = 0;
+    virtual int MenuBarHeight() const = 0;
+    virtual bool IsActive() const = 0;
+    // The frame is set up and paints its skin.
+    virtual bool FrameRunning() const = 0;
+};
 
 // The message-filter hook installed while a drop-down of the bar is tracked.
 LRESULT CALLBACK MenuFilterHook(int code, WPARAM wParam, LPARAM lParam);
@@ -28,7 +40,7 @@ LRESULT CALLBACK MenuFilterHook(int code, WPARAM wParam, LPARAM lParam);
 // One top-level item of the bar.
 class TMenuBtn : public TNCObject {
 public:
-    TMenuBtn(TWinSkinForm& frame, TWinSkinMenu& bar, int index) : TNCObject(frame), Bar(bar), Index(index) {}
+    TMenuBtn(TMenuBarHost& frame, TWinSkinMenu& bar, int index) : TNCObject(frame), Bar(bar), Index(index) {}
     void Repaint() override;
 
     TWinSkinMenu& Bar;
@@ -41,7 +53,8 @@ public:
 
 class TWinSkinMenu {
 public:
-    TWinSkinMenu(TWinSkinForm& frame, HWND window, TSkinData* skin);
+    // `manager`: the skin manager that made the frame (it hears of the bar's tracking).
+    TWinSkinMenu(TMenuBarHost& frame, HWND window, TSkinData* skin, TSkinManage* manager);
     ~TWinSkinMenu();
     TWinSkinMenu(const TWinSkinMenu&) = delete;
     TWinSkinMenu& operator=(const TWinSkinMenu&) = delete;
@@ -86,9 +99,10 @@ private:
     bool FilterMessage(const MSG& msg);
     bool TrackOne(TMenuBtn& button);
 
-    TWinSkinForm& frame_;
+    TMenuBarHost& frame_;
     HWND window_;
     TSkinData* skin_;
+    TSkinManage* manager_;
     TMainMenu* component_ = nullptr;
     HMENU native_ = nullptr;
     std::vector<std::unique_ptr<TMenuBtn>> buttons_;
@@ -128,6 +142,8 @@ private:
 };
 
 // The frame's handlers of WM_MEASUREITEM / WM_DRAWITEM for menus: false leaves the item to the
-// default handling (it is not one of the skin's).
+// default handling (it is not one of the skin's). The item's background comes from its skinned
+// menu window among `manager`'s.
 bool MeasureMenuItem(TSkinData& skin, TMainMenu* component, MEASUREITEMSTRUCT& item);
-bool DrawMenuItem(TSkinData& skin, TMainMenu* component, const DRAWITEMSTRUCT& item, bool rightToLeft);
+bool DrawMenuItem(TSkinData& skin, TMainMenu* component, const DRAWITEMSTRUCT& item, bool rightToLeft,
+                  const TSkinManage* manager);

@@ -1,12 +1,12 @@
-#include "skin/WinSkinPopMenu_win.h"
+#include "skin/menus/WinSkinPopMenu_win.h"
 
 #include "framework/Handle_win.h"
-#include "skin/Bitmap_win.h"
-#include "skin/ImgUtil.h"
-#include "skin/SkinManage_win.h"
-#include "skin/WinSkinData.h"
+#include "skin/model/Bitmap_win.h"
+#include "skin/model/ImgUtil.h"
+#include "skin/model/WinSkinData.h"
 
-TWinSkinPopMenu::TWinSkinPopMenu(HWND window, TSkinData* skin) : window_(window), skin_(skin) {
+TWinSkinPopMenu::TWinSkinPopMenu(HWND window, TSkinData* skin, const TSkinManage& manager)
+    : window_(window), skin_(skin), manager_(manager) {
     subclass_.Install(window_, [this](UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
         return Handle(msg, wParam, lParam, result);
     });
@@ -43,8 +43,7 @@ bool TWinSkinPopMenu::Handle(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& re
         result = 1;
         return true;
     }
-    TSkinManage* manager = Win32SkinManager();
-    if (!manager || !manager->SkinningEnabled()) return false;
+    if (!manager_.SkinningEnabled()) return false;
     switch (msg) {
     case WM_ERASEBKGND:
         // With xoMenuBG the skin's background stays; otherwise the menu erases as it would.

@@ -6,15 +6,15 @@
 #include <windows.h>
 
 #include "framework/Subclass_win.h"
-#include "skin/Bitmap.h"
-#include "skin/SkinManage.h"
+#include "skin/model/Bitmap.h"
+#include "skin/rules/SkinManage.h"
 
 class TSkinData;
 
 class TWinSkinPopMenu : public TSkinnedMenu {
 public:
-    // Attaches to the window at once.
-    TWinSkinPopMenu(HWND window, TSkinData* skin);
+    // Attaches to the window at once. The menu is skinned while `manager` skins.
+    TWinSkinPopMenu(HWND window, TSkinData* skin, const TSkinManage& manager);
     ~TWinSkinPopMenu() override { Detach(); }
 
     TSkinWindow Window() const override { return window_; }
@@ -38,6 +38,7 @@ private:
 
     HWND window_;
     TSkinData* skin_;
+    const TSkinManage& manager_;
     HMENU menu_ = nullptr;
     TBitmap32 background_;
     bool fromMenuBar_ = false;

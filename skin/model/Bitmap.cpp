@@ -1,8 +1,8 @@
-#include "skin/Bitmap.h"
+#include "skin/model/Bitmap.h"
 
 #include "framework/ByteOrder.h"
 #include "framework/FileBytes.h"
-#include "skin/BmpHeader.h"
+#include "skin/format/BmpHeader.h"
 
 #include <algorithm>
 #include <cstring>

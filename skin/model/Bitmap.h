@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "skin/format/BmpHeader.h"
+
 // A colour as the skin stores it. Negative values refer to a platform system colour whose index is
 // the low byte; ColourToRGB (ImgUtil.h) resolves them.
 using TColor = std::int32_t;
@@ -65,10 +67,9 @@ enum class TPixelFormat { pf1bit, pf4bit, pf8bit, pf16bit, pf24bit, pf32bit };
 
 class TBitmap32 {
 public:
-    // Larger images are refused: skin art is small, and a hostile file must not make us allocate
-    // gigabytes.
-    static constexpr int MaxDimension = 32768;
-    static constexpr std::int64_t MaxPixels = std::int64_t(1) << 25;
+    // Larger images are refused, by the same limits as the BMP reader's.
+    static constexpr int MaxDimension = kBmpMaxDimension;
+    static constexpr std::int64_t MaxPixels = kBmpMaxPixels;
 
     TBitmap32() = default;
     // An image of the given size filled with `fill` (a plain colour); empty when the size is refused.

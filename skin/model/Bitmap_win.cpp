@@ -1,4 +1,4 @@
-#include "skin/Bitmap_win.h"
+#include "skin/model/Bitmap_win.h"
 
 #include "framework/Graphics_win.h"
 

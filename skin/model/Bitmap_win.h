@@ -8,7 +8,7 @@
 #include <utility>
 
 #include "framework/Handle_win.h"
-#include "skin/Bitmap.h"
+#include "skin/model/Bitmap.h"
 
 // A 32-bit top-down DIB section selected into its own memory DC; both go when the object goes.
 class TDibSection {

@@ -1,4 +1,4 @@
-#include "skin/ImgUtil.h"
+#include "skin/model/ImgUtil.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -5,7 +5,7 @@
 #include <array>
 #include <vector>
 
-#include "skin/Bitmap.h"
+#include "skin/model/Bitmap.h"
 
 // Pixels of this colour in element images are transparent.
 constexpr TColor TransparentKeyColour = clMagenta;

@@ -1,6 +1,6 @@
-#include "skin/ImgUtil_win.h"
+#include "skin/model/ImgUtil_win.h"
 
-#include "skin/Bitmap_win.h"
+#include "skin/model/Bitmap_win.h"
 
 namespace {
 

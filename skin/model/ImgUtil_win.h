@@ -4,7 +4,7 @@
 // native tests share one code path. Only the part inside the DC's clip box is touched.
 #include <windows.h>
 
-#include "skin/ImgUtil.h"
+#include "skin/model/ImgUtil.h"
 
 // Makes ColourToRGB resolve system colours through GetSysColor.
 void UsePlatformSysColours();

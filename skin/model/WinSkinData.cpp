@@ -1,4 +1,4 @@
-#include "skin/WinSkinData.h"
+#include "skin/model/WinSkinData.h"
 
 #include "framework/AsciiText.h"
 #include "framework/ByteOrder.h"
@@ -10,11 +10,11 @@
 #include <new>
 #include <type_traits>
 
-#include "skin/ImgUtil.h"
-#include "skin/LZH.h"
-#include "skin/SkinManagerApi.h"
-#include "skin/SkinRead.h"
-#include "skin/WinSkinIni.h"
+#include "skin/model/ImgUtil.h"
+#include "skin/format/LZH.h"
+#include "skin/model/SkinManagerApi.h"
+#include "skin/format/SkinRead.h"
+#include "skin/format/WinSkinIni.h"
 
 // ---- Skin manager provider ----------------------------------------------------------------------
 

@@ -14,7 +14,7 @@
 #include "framework/Component.h"
 #include "framework/Events.h"
 #include "framework/StringList.h"
-#include "skin/Bitmap.h"
+#include "skin/model/Bitmap.h"
 
 class TQuickIni;
 class TSkinReader;

@@ -1,12 +1,13 @@
-#include "skin/WinSkinData_win.h"
+#include "skin/model/WinSkinData_win.h"
 
 #include <string>
 #include <vector>
 
 #include "framework/DebugSink_win.h"
 #include "framework/Handle_win.h"
-#include "skin/Bitmap_win.h"
-#include "skin/ImgUtil_win.h"
+#include "skin/model/Bitmap_win.h"
+#include "skin/model/ImgUtil_win.h"
+#include "skin/model/LateBoundUser32_win.h"
 
 namespace {
 
@@ -106,10 +107,7 @@ private:
 
 class TWinSkinPlatform : public TSkinPlatform {
 public:
-    bool HasScrollBarInfo() const override {
-        HMODULE user32 = GetModuleHandleA("user32.dll");
-        return user32 && GetProcAddress(user32, "GetScrollBarInfo") != nullptr;
-    }
+    bool HasScrollBarInfo() const override { return TLateBoundUser32::HasScrollBarInfo(); }
     int HorzScrollArrowWidth() const override { return GetSystemMetrics(SM_CXHSCROLL); }
     int MaximizedWidth() const override { return GetSystemMetrics(SM_CXMAXIMIZED); }
     int MaximizedHeight() const override { return GetSystemMetrics(SM_CYMAXIMIZED); }

@@ -3,7 +3,7 @@
 // executable's resources.
 #include <windows.h>
 
-#include "skin/WinSkinData.h"
+#include "skin/model/WinSkinData.h"
 
 // The resource (RCDATA) that holds the main window's packed skin.
 constexpr int kStoredSkinResourceId = 200;

@@ -1,9 +1,9 @@
-#include "skin/SkinControlLayout.h"
+#include "skin/rules/SkinControlLayout.h"
 
 #include <algorithm>
 #include <cstdlib>
 
-#include "skin/ImgUtil.h"
+#include "skin/model/ImgUtil.h"
 
 namespace skinctl {
 

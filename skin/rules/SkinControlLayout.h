@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "skin/Bitmap.h"
-#include "skin/WinSkinData.h"
+#include "skin/model/Bitmap.h"
+#include "skin/model/WinSkinData.h"
 
 namespace skinctl {
 

@@ -1,4 +1,4 @@
-#include "skin/SkinControlMap.h"
+#include "skin/rules/SkinControlMap.h"
 
 #include "framework/AsciiText.h"
 

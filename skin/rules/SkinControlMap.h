@@ -6,7 +6,7 @@
 #include <string>
 
 #include "framework/StringList.h"
-#include "skin/WinSkinData.h"
+#include "skin/model/WinSkinData.h"
 
 // Every member of the control skin family.
 enum class TSkinWrapperKind {

@@ -1,4 +1,4 @@
-#include "skin/SkinControlRules.h"
+#include "skin/rules/SkinControlRules.h"
 
 #include <algorithm>
 

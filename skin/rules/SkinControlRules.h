@@ -3,7 +3,7 @@
 // state shows, how a caption breaks, where a focus rectangle and a glyph go.
 #include <string>
 
-#include "skin/Bitmap.h"
+#include "skin/model/Bitmap.h"
 
 struct TButtonState {
     bool hot = false;

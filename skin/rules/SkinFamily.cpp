@@ -1,4 +1,4 @@
-#include "skin/SkinFamily.h"
+#include "skin/rules/SkinFamily.h"
 
 int ComboArrowFrame(bool enabled, bool hot, bool pressed) {
     if (!enabled) return 4;

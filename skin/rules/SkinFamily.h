@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "skin/Bitmap.h"
+#include "skin/model/Bitmap.h"
 
 // The combo box's drop-down button (ComboButton, SunkEdge, ComboxArrow and ExtraImages all hold
 // four frames in this order): 1 normal, 2 hot, 3 pressed or dropped, 4 disabled.

@@ -1,9 +1,9 @@
-#include "skin/SkinFrame.h"
+#include "skin/rules/SkinFrame.h"
 
 #include <algorithm>
 
-#include "skin/ImgUtil.h"
-#include "skin/WinSkinData.h"
+#include "skin/model/ImgUtil.h"
+#include "skin/model/WinSkinData.h"
 
 namespace frame {
 
@@ -157,10 +157,10 @@ int CaptionButtonFrame(const TDataSkinSysButton& button, bool active, bool enabl
     return 4;
 }
 
-int CaptionObjectFrame(const TDataSkinSysButton& button, int state, bool enabled) {
+int CaptionObjectFrame(const TDataSkinSysButton& button, TNcState state, bool enabled) {
     if (!enabled) return button.FrameCount > 3 ? 4 : 1;
-    if (button.Align == 100 && state == 3) return 4;
-    return state;
+    if (button.Align == 100 && state == TNcState::Hot) return 4;
+    return static_cast<int>(state);
 }
 
 TTitleLayout LayoutTitle(const TDataSkinTitle& title, const TTitleInput& in) {

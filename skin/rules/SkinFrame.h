@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "skin/Bitmap.h"
+#include "skin/model/Bitmap.h"
 
 class TDataSkinBorder;
 class TDataSkinSysButton;
@@ -88,8 +88,10 @@ TRect CaptionButtonRect(const TDataSkinSysButton& button, int windowWidth, const
 // Frame of the button image to draw: 1 normally; 4 (when the image has it) for a button the style
 // disables or for any button of an inactive window.
 int CaptionButtonFrame(const TDataSkinSysButton& button, bool active, bool enabled);
-// Frame of a button in NC state 1 normal, 2 pressed, 3 hot.
-int CaptionObjectFrame(const TDataSkinSysButton& button, int state, bool enabled);
+// The pointer's state of a caption or menu-bar button; the number is the image frame it shows.
+enum class TNcState { Normal = 1, Pressed = 2, Hot = 3 };
+// Frame of a button in `state`.
+int CaptionObjectFrame(const TDataSkinSysButton& button, TNcState state, bool enabled);
 
 // The title's place in the caption rectangle (`caption` in caption-buffer coordinates).
 struct TTitleInput {

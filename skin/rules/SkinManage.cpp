@@ -1,9 +1,9 @@
-#include "skin/SkinManage.h"
+#include "skin/rules/SkinManage.h"
 
 #include <algorithm>
 
 #include "framework/AsciiText.h"
-#include "skin/WinSkinData.h"
+#include "skin/model/WinSkinData.h"
 
 namespace {
 

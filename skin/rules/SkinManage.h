@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "skin/SkinManagerApi.h"
+#include "skin/model/SkinManagerApi.h"
 
 class TComponent;
 class TSkinData;

@@ -1,4 +1,4 @@
-#include "skin/SkinMenu.h"
+#include "skin/rules/SkinMenu.h"
 
 #include <algorithm>
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "skin/Bitmap.h"
+#include "skin/model/Bitmap.h"
 
 namespace skinmenu {
 

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "framework/ByteOrder.h"
-#include "skin/Bitmap.h"
+#include "skin/model/Bitmap.h"
 
 namespace bmptest {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "skin/WinSkinData.h"
+#include "skin/model/WinSkinData.h"
 #include "tools/skinpack/SkinEncoder.h"
 #include "tools/skinpack/SkinPackage.h"
 

@@ -1,4 +1,4 @@
-#include "skin/Bitmap.h"
+#include "skin/model/Bitmap.h"
 #include "tests/unit/BmpTestFiles.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 // The one BMP header reader behind the image loader and the skin checker, on the files where the
 // two used to disagree: bit fields, the size limits, header sizes and where the pixels start.
-#include "skin/BmpHeader.h"
+#include "skin/format/BmpHeader.h"
 #include "tests/unit/BmpTestFiles.h"
 
 #include <gtest/gtest.h>

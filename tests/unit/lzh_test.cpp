@@ -1,4 +1,4 @@
-#include "skin/LZH.h"
+#include "skin/format/LZH.h"
 #include "tools/skinpack/SkinEncoder.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
 #include "framework/StringList.h"
-#include "skin/WinSkinIni.h"
+#include "skin/format/WinSkinIni.h"
 
 #include <gtest/gtest.h>
 

@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "skin/SkinControlLayout.h"
+#include "skin/rules/SkinControlLayout.h"
 
 using namespace skinctl;
 

@@ -2,8 +2,8 @@
 // frame, caption break and placement the button-like skins draw.
 #include <gtest/gtest.h>
 
-#include "skin/SkinControlMap.h"
-#include "skin/SkinControlRules.h"
+#include "skin/rules/SkinControlMap.h"
+#include "skin/rules/SkinControlRules.h"
 
 namespace {
 

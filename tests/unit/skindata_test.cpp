@@ -1,4 +1,4 @@
-#include "skin/WinSkinData.h"
+#include "skin/model/WinSkinData.h"
 
 #include <gtest/gtest.h>
 
@@ -13,9 +13,9 @@
 #include <vector>
 
 #include "SkinTestSupport.h"
-#include "skin/ImgUtil.h"
-#include "skin/SkinManagerApi.h"
-#include "skin/SkinRead.h"
+#include "skin/model/ImgUtil.h"
+#include "skin/model/SkinManagerApi.h"
+#include "skin/format/SkinRead.h"
 #include "tools/skinpack/SkinEncoder.h"
 #include "tools/skinpack/SkinPackage.h"
 

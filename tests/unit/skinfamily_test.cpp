@@ -2,7 +2,7 @@
 // skins.
 #include <gtest/gtest.h>
 
-#include "skin/SkinFamily.h"
+#include "skin/rules/SkinFamily.h"
 
 TEST(SkinFamily, StateFramesOfComboArrowThumbUpDownAndHeader) {
     struct Row {

@@ -1,13 +1,13 @@
 // The skinned frame's rules: frame kinds, caption buttons, title placement, non-client geometry,
 // border strips and region rows.
-#include "skin/SkinFrame.h"
+#include "skin/rules/SkinFrame.h"
 
 #include <gtest/gtest.h>
 
 #include <array>
 
 #include "SkinTestSupport.h"
-#include "skin/WinSkinData.h"
+#include "skin/model/WinSkinData.h"
 
 namespace {
 
@@ -134,10 +134,10 @@ TEST(SkinFrame, ButtonCellsFramesAndTitlePlacement) {
     EXPECT_EQ(CaptionButtonFrame(b, false, true), 4);
     EXPECT_EQ(CaptionButtonFrame(b, true, false), 4);
     EXPECT_EQ(CaptionButtonFrame(b, true, true), 1);
-    EXPECT_EQ(CaptionObjectFrame(b, 2, true), 2);
-    EXPECT_EQ(CaptionObjectFrame(b, 3, false), 4);
+    EXPECT_EQ(CaptionObjectFrame(b, TNcState::Pressed, true), 2);
+    EXPECT_EQ(CaptionObjectFrame(b, TNcState::Hot, false), 4);
     b.Align = 100;
-    EXPECT_EQ(CaptionObjectFrame(b, 3, true), 4);
+    EXPECT_EQ(CaptionObjectFrame(b, TNcState::Hot, true), 4);
 
     // The title: TextShift 8, TextShiftVert 4, TextRightClip 60, text backs 3 and 2.
     TDataSkinTitle t("title");

@@ -1,6 +1,6 @@
 // The skin manager's decisions against a window system of plain records: which window gets a
 // frame and with which skin data, what the hook events do, and how the deferred requests run.
-#include "skin/SkinManage.h"
+#include "skin/rules/SkinManage.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +11,7 @@
 
 #include "SkinTestSupport.h"
 #include "framework/Component.h"
-#include "skin/WinSkinData.h"
+#include "skin/model/WinSkinData.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // The skinned menu bar's rules: start offset, button rectangles both ways, hit and accelerator
 // lookup, the arrow-key switching between buttons, and the item measures and layout.
-#include "skin/SkinMenu.h"
+#include "skin/rules/SkinMenu.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "skin/SkinRead.h"
+#include "skin/format/SkinRead.h"
 #include "tools/skinpack/SkinEncoder.h"
 #include "tools/skinpack/SkinPackage.h"
 

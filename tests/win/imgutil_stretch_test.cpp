@@ -1,6 +1,6 @@
 // The portable image routines against the platform's own GDI drawing, pixel for pixel.
-#include "skin/Bitmap_win.h"
-#include "skin/ImgUtil_win.h"
+#include "skin/model/Bitmap_win.h"
+#include "skin/model/ImgUtil_win.h"
 
 #include <gtest/gtest.h>
 

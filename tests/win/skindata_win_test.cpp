@@ -1,6 +1,6 @@
 // The Win32 side of TSkinData: the packed skin read from a module's resources, and the platform
 // services (system colours, metrics, caption font) that replace the portable defaults.
-#include "skin/WinSkinData_win.h"
+#include "skin/model/WinSkinData_win.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,7 @@
 #include <string>
 
 #include "helpers/UpdaterSkin.h"
-#include "skin/ImgUtil_win.h"
+#include "skin/model/ImgUtil_win.h"
 
 namespace {
 

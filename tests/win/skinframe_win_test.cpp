@@ -16,11 +16,11 @@
 #include "helpers/MessagePump.h"
 #include "helpers/SkinTestPlatform.h"
 #include "helpers/UpdaterSkin.h"
-#include "skin/Bitmap_win.h"
-#include "skin/ImgUtil_win.h"
-#include "skin/SkinManage_win.h"
-#include "skin/WinSkinData_win.h"
-#include "skin/WinSkinForm_win.h"
+#include "skin/model/Bitmap_win.h"
+#include "skin/model/ImgUtil_win.h"
+#include "skin/manager/SkinManage_win.h"
+#include "skin/model/WinSkinData_win.h"
+#include "skin/frame/WinSkinForm_win.h"
 
 namespace {
 
@@ -158,10 +158,10 @@ TEST_F(SkinnedFrame, ActivationSkinsOnceKeepsTheClientAndDetachingRestoresTheFra
     const RECT cell{close->Rect.Left, close->Rect.Top, close->Rect.Right, close->Rect.Bottom};
     const TBitmap32 normal = WindowPixels(wnd, cell);
     ::SendMessageW(wnd, WM_NCMOUSEMOVE, HTCAPTION, ScreenPoint(wnd, close->Rect));
-    EXPECT_EQ(close->State, 3);
+    EXPECT_EQ(close->State, frame::TNcState::Hot);
     const TBitmap32 hot = WindowPixels(wnd, cell);
     ::SendMessageW(wnd, WM_NCLBUTTONDOWN, HTCAPTION, ScreenPoint(wnd, close->Rect));
-    EXPECT_EQ(close->State, 2);
+    EXPECT_EQ(close->State, frame::TNcState::Pressed);
     const TBitmap32 pressed = WindowPixels(wnd, cell);
     EXPECT_FALSE(hot.SamePixels(normal));
     EXPECT_FALSE(pressed.SamePixels(hot));

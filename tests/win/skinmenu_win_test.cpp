@@ -17,12 +17,12 @@
 #include "helpers/MessagePump.h"
 #include "helpers/SkinTestPlatform.h"
 #include "helpers/UpdaterSkin.h"
-#include "skin/Bitmap_win.h"
-#include "skin/ImgUtil_win.h"
-#include "skin/SkinManage_win.h"
-#include "skin/WinSkinData_win.h"
-#include "skin/WinSkinForm_win.h"
-#include "skin/WinSkinMenu_win.h"
+#include "skin/model/Bitmap_win.h"
+#include "skin/model/ImgUtil_win.h"
+#include "skin/manager/SkinManage_win.h"
+#include "skin/model/WinSkinData_win.h"
+#include "skin/frame/WinSkinForm_win.h"
+#include "skin/menus/WinSkinMenu_win.h"
 #include "system/CoolTrayIcon_win.h"
 
 namespace {

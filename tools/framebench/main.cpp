@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "skin/ImgUtil.h"
-#include "skin/SkinFrame.h"
-#include "skin/WinSkinData.h"
+#include "skin/model/ImgUtil.h"
+#include "skin/rules/SkinFrame.h"
+#include "skin/model/WinSkinData.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 
 #include "framework/AsciiText.h"
 
-#include "skin/BmpHeader.h"
-#include "skin/WinSkinIni.h"
+#include "skin/format/BmpHeader.h"
+#include "skin/format/WinSkinIni.h"
 
 #include <map>
 #include <set>

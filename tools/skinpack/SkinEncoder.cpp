@@ -2,7 +2,7 @@
 
 #include "framework/ByteOrder.h"
 
-#include "skin/LZH.h"
+#include "skin/format/LZH.h"
 
 #include <algorithm>
 #include <cstring>

@@ -2,8 +2,8 @@
 
 #include "framework/AsciiText.h"
 
-#include "skin/LZH.h"
-#include "skin/SkinRead.h"
+#include "skin/format/LZH.h"
+#include "skin/format/SkinRead.h"
 #include "tools/skinpack/SkinCheck.h"
 #include "tools/skinpack/SkinEncoder.h"
 #include "tools/skinpack/SkinPackage.h"

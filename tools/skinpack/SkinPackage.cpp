@@ -3,7 +3,7 @@
 #include "framework/AsciiText.h"
 #include "framework/ByteOrder.h"
 
-#include "skin/SkinRead.h"
+#include "skin/format/SkinRead.h"
 
 #include <set>
 #include <stdexcept>

@@ -1,6 +1,6 @@
 // Ratio and speed of the skin stream packer and decoder on synthetic data and on given files.
 // Usage: lzhbench [file...]
-#include "skin/LZH.h"
+#include "skin/format/LZH.h"
 #include "tools/skinpack/SkinEncoder.h"
 
 #include <chrono>

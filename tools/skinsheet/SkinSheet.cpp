@@ -8,8 +8,8 @@
 #include <tuple>
 #include <vector>
 
-#include "skin/ImgUtil.h"
-#include "skin/WinSkinData.h"
+#include "skin/model/ImgUtil.h"
+#include "skin/model/WinSkinData.h"
 #include "tools/skinpack/SkinEncoder.h"
 #include "tools/skinpack/SkinPackage.h"
 

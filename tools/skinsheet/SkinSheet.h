@@ -3,7 +3,7 @@
 // own size and enlarged, with the colour table, so a person can judge a skin at a glance.
 #include <string>
 
-#include "skin/Bitmap.h"
+#include "skin/model/Bitmap.h"
 
 class TSkinData;
 

@@ -3,7 +3,7 @@
 #include <iostream>
 #include <string>
 
-#include "skin/WinSkinData.h"
+#include "skin/model/WinSkinData.h"
 #include "tools/skinsheet/SkinSheet.h"
 
 namespace {

@@ -6,9 +6,9 @@
 
 #include "framework/Application_win.h"
 #include "UpdaterSkin.h"
-#include "skin/ImgUtil_win.h"
-#include "skin/SkinManage_win.h"
-#include "skin/WinSkinData_win.h"
+#include "skin/model/ImgUtil_win.h"
+#include "skin/manager/SkinManage_win.h"
+#include "skin/model/WinSkinData_win.h"
 
 class TSkinTestPlatform {
 public:

@@ -10,7 +10,7 @@
 #include "framework/Forms_win.h"
 #include "framework/Handle_win.h"
 #include "framework/StdCtrls_win.h"
-#include "skin/SkinMP_win.h"
+#include "skin/controls/SkinMP_win.h"
 
 namespace {
 

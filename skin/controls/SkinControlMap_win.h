@@ -4,11 +4,10 @@
 // of its containers); a plain window's child windows are mapped by their window class.
 #include <windows.h>
 
-class TForm;
-class TWinSkinForm;
+#include "skin/controls/SkinControlHost_win.h"
 
-void SkinChildControls(TWinSkinForm& frame, TForm* form);
+void SkinChildControls(TSkinControlHost& host);
 
 // The control skin of `window` is freed and a scroll-bar skin (the list-view kind for list views)
 // takes its place; a control the walk left alone is left alone here too.
-void ReplaceWithScrollbarSkin(TWinSkinForm& frame, HWND window);
+void ReplaceWithScrollbarSkin(TSkinControlHost& host, HWND window);

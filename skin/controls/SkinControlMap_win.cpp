@@ -1,4 +1,4 @@
-#include "skin/SkinControlMap_win.h"
+#include "skin/controls/SkinControlMap_win.h"
 
 #include <algorithm>
 #include <vector>
@@ -8,11 +8,10 @@
 #include "framework/DebugSink_win.h"
 #include "framework/Forms_win.h"
 #include "framework/StdCtrls_win.h"
-#include "skin/SkinControlFactory_win.h"
-#include "skin/SkinScrollbar_win.h"
-#include "skin/SkinControlMap.h"
-#include "skin/SkinControl_win.h"
-#include "skin/WinSkinForm_win.h"
+#include "skin/controls/SkinControlFactory_win.h"
+#include "skin/controls/SkinScrollbar_win.h"
+#include "skin/rules/SkinControlMap.h"
+#include "skin/controls/SkinControl_win.h"
 
 namespace {
 
@@ -55,8 +54,8 @@ std::string WindowClassOf(HWND window) {
 
 class TControlWalk {
 public:
-    TControlWalk(TWinSkinForm& frame, TForm* form)
-        : frame_(frame), form_(form), skin_(*frame.Source()), switches_(SwitchesOf(skin_)) {}
+    explicit TControlWalk(TSkinControlHost& host)
+        : host_(host), form_(host.HostForm()), skin_(*host.HostSkin()), switches_(SwitchesOf(skin_)) {}
 
     void WalkForm() {
         Collect(form_);
@@ -121,7 +120,7 @@ private:
     }
 
     bool AlreadySkinned(HWND window) const {
-        const auto& skinned = frame_.SkinnedControls();
+        const auto& skinned = host_.SkinnedControls();
         if (std::any_of(skinned.begin(), skinned.end(),
                         [&](TSkinControl* c) { return c->Window() == window; }))
             return true;
@@ -140,7 +139,7 @@ private:
             skin_.OnSkinControl(form_, &skin_, wrapper, changeColour, UpperAscii(control->ClassName()),
                                 control, control->Parent());
             if (wrapper) {
-                wrapper->AttachControl(control, &frame_, &skin_, changeColour);
+                wrapper->AttachControl(control, &host_, &skin_, changeColour);
                 for (TWinControl* child : ChildrenOf(control))
                     MapControl(child);
             }
@@ -179,11 +178,11 @@ private:
         if (!wrapper) return;
         auto* scrolling = dynamic_cast<TSkinScrollbar*>(wrapper);
         if (scrolling && decision.singleScrollbar && !decision.attachToWindow)
-            scrolling->AttachScrollControl(control, &frame_, &skin_, true);
+            scrolling->AttachScrollControl(control, &host_, &skin_, true);
         else if (decision.attachToWindow)
-            wrapper->AttachWindow(control->Handle(), &skin_, &frame_);
+            wrapper->AttachWindow(control->Handle(), &skin_, &host_);
         else
-            wrapper->AttachControl(control, &frame_, &skin_, decision.changeColour);
+            wrapper->AttachControl(control, &host_, &skin_, decision.changeColour);
     }
 
     void MapWindow(HWND window) {
@@ -195,12 +194,12 @@ private:
         if (decision.kind == TSkinWrapperKind::None) return;
         HWND target = decision.onFirstChild ? ::GetWindow(window, GW_CHILD) : window;
         if (!target || AlreadySkinned(target)) return;
-        TComponent* owner = form_ ? static_cast<TComponent*>(form_) : &frame_;
+        TComponent* owner = form_ ? static_cast<TComponent*>(form_) : &host_.HostComponent();
         if (TSkinControl* wrapper = CreateSkinWrapper(decision.kind, owner, decision))
-            wrapper->AttachWindow(target, &skin_, &frame_);
+            wrapper->AttachWindow(target, &skin_, &host_);
     }
 
-    TWinSkinForm& frame_;
+    TSkinControlHost& host_;
     TForm* form_;
     TSkinData& skin_;
     TSkinSwitches switches_;
@@ -209,17 +208,17 @@ private:
 
 } // namespace
 
-void SkinChildControls(TWinSkinForm& frame, TForm* form) {
-    if (!frame.Source()) return;
-    TControlWalk walk(frame, form);
-    if (form)
+void SkinChildControls(TSkinControlHost& host) {
+    if (!host.HostSkin()) return;
+    TControlWalk walk(host);
+    if (host.HostForm())
         walk.WalkForm();
     else
-        walk.WalkPlain(static_cast<HWND>(frame.Window()));
+        walk.WalkPlain(host.HostWindow());
 }
 
-void ReplaceWithScrollbarSkin(TWinSkinForm& frame, HWND window) {
-    const auto& skinned = frame.SkinnedControls();
+void ReplaceWithScrollbarSkin(TSkinControlHost& host, HWND window) {
+    const auto& skinned = host.SkinnedControls();
     const auto found =
         std::find_if(skinned.begin(), skinned.end(), [&](TSkinControl* c) { return c->Window() == window; });
     if (found == skinned.end()) return;
@@ -231,11 +230,11 @@ void ReplaceWithScrollbarSkin(TWinSkinForm& frame, HWND window) {
                                       ? TSkinWrapperKind::ListView
                                       : TSkinWrapperKind::Scrollbar;
     TComponent* owner = control ? static_cast<TComponent*>(control)
-                                : (frame.Form() ? static_cast<TComponent*>(frame.Form()) : &frame);
+                                : (host.HostForm() ? static_cast<TComponent*>(host.HostForm()) : &host.HostComponent());
     TSkinControl* wrapper = CreateSkinWrapper(kind, owner, TSkinMapDecision{});
     if (!wrapper) return;
     if (control)
-        wrapper->AttachControl(control, &frame, skin, false);
+        wrapper->AttachControl(control, &host, skin, false);
     else
-        wrapper->AttachWindow(window, skin, &frame);
+        wrapper->AttachWindow(window, skin, &host);
 }
