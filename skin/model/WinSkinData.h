@@ -1,9 +1,11 @@
 #pragma once
-// TSkinData: the component that carries a packed skin, loads it into elements, colours and derived
-// images, and tells the skin manager when to skin or unskin the application's windows. Every
-// painter reads its images, margins, frame counts and colours from here, never from the skin INI.
-// Portable: platform facts (metrics, caption font, application icon, hint window) come from a
-// TSkinPlatform, system colours through ImgUtil's resolver, the manager through SkinManagerApi.h.
+// TSkinData: the component that carries a packed skin, loads it (SkinLoader.h) into elements,
+// colours and derived images (SkinElements.h), and tells the skin manager when to skin or unskin
+// the application's windows. Every painter reads its images, margins, frame counts and colours
+// from here, never from the skin INI. LoadSkin is defined beside the loader (SkinLoader.cpp),
+// Elements and ImageBytes beside the element table (SkinElementTable.cpp). Portable: platform
+// facts come from a TSkinPlatform (SkinPlatform.h), system colours through ImgUtil's resolver,
+// the manager through SkinManagerApi.h.
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -15,9 +17,8 @@
 #include "framework/Events.h"
 #include "framework/StringList.h"
 #include "skin/model/Bitmap.h"
-
-class TQuickIni;
-class TSkinReader;
+#include "skin/model/SkinElements.h"
+#include "skin/model/SkinPlatform.h"
 
 // A small set over an enumeration of at most 32 members (bit i is member i).
 template <typename E> class TEnumSet {
@@ -88,177 +89,6 @@ using TSkinOptions = TEnumSet<TSkinOption>;
 
 enum TSkinFormType { sfMainform, sfOnlyThisForm, sfDialog, sfDLL };
 
-// A reference to platform system colour `index`, resolved when drawn (ColourToRGB).
-constexpr TColor SysColourRef(int index) {
-    return TColor(std::uint32_t(0xFF000000u) | std::uint32_t(index & 0xFF));
-}
-
-// "Not given" for the caption text colours.
-constexpr TColor kNoTextColour = 0x1FFFFFFF;
-
-// ---- Element records ----------------------------------------------------------------------------
-
-class TDataSkinObject {
-public:
-    explicit TDataSkinObject(std::string name) : Name(std::move(name)) {}
-    virtual ~TDataSkinObject() = default;
-    TDataSkinObject(const TDataSkinObject&) = delete;
-    TDataSkinObject& operator=(const TDataSkinObject&) = delete;
-
-    std::int32_t LeftWidth = 0;
-    std::int32_t TopHeight = 0;
-    std::int32_t RightWidth = 0;
-    std::int32_t BottomHeight = 0;
-    TBitmap32 Bitmap;
-    std::int32_t Trans = 0;
-    std::int32_t Tile = 0;
-    std::string Name;
-    std::int32_t FrameCount = 0;
-    std::int32_t Style = 0;
-    TColor NormalColour = -1;
-    TColor MouseOverColour = -1;
-    TColor PressedColour = -1;
-    TColor NormalColour2 = SysColourRef(18);
-    TColor MouseOverColour2 = SysColourRef(18);
-    TColor PressedColour2 = SysColourRef(18);
-
-    // Left, top, right, bottom widths as the painters take them.
-    TRect Margins() const { return {LeftWidth, TopHeight, RightWidth, BottomHeight}; }
-    // Width of one frame of a side-by-side strip (a frame count below 1 counts as 1).
-    int FrameWidth() const;
-};
-
-class TDataSkinBorder : public TDataSkinObject {
-public:
-    using TDataSkinObject::TDataSkinObject;
-    TBitmap32 Bitmap2;
-};
-
-class TDataSkinButton : public TDataSkinObject {
-public:
-    using TDataSkinObject::TDataSkinObject;
-    TBitmap32 CheckBitmap;
-    TBitmap32 RadioBitmap;
-    std::int32_t RadioButtonFrame = 0;
-    std::int32_t CheckButtonFrame = 0;
-    std::uint8_t NormalColour2Given = 0;
-    std::uint8_t MouseOverColour2Given = 0;
-    std::uint8_t PressedColour2Given = 0;
-};
-
-// A caption button.
-class TDataSkinSysButton : public TDataSkinObject {
-public:
-    using TDataSkinObject::TDataSkinObject;
-    std::int32_t Action = 0;
-    std::int32_t Align = 0;
-    std::int32_t XCoord = 0;
-    std::int32_t YCoord = 0;
-    std::int32_t CombineOp = -1;
-    std::int32_t Visibility = 0;
-    std::int32_t Visibility1 = 0;
-};
-
-// A group box caption.
-class TDataSkinBoxLabel : public TDataSkinObject {
-public:
-    using TDataSkinObject::TDataSkinObject;
-    std::int32_t BackgroundLeftShift = 0;
-    std::int32_t BackgroundRightShift = 0;
-    std::int32_t BackgroundAlignment = 0;
-};
-
-// The caption text: LeftWidth is TextShift, TopHeight TextShiftVert, RightWidth TextRightClip and
-// Bitmap the TextBack image.
-class TDataSkinTitle : public TDataSkinObject {
-public:
-    using TDataSkinObject::TDataSkinObject;
-    std::int32_t TextAlignment = 0;
-    std::int32_t TextBackground = 0;
-    std::int32_t FontHeight = 14;
-    std::int32_t TextBackLeft = 0;
-    std::int32_t TextBackRight = 0;
-    TColor ActiveTextColour = kNoTextColour;
-    TColor InactiveTextColour = kNoTextColour;
-};
-
-// ---- Colour table -------------------------------------------------------------------------------
-
-enum TSkinColourSlot {
-    scWindowText = 0,
-    scTitleTextActive = 1,
-    scTitleTextNoActive = 2,
-    scButtonFace = 3,
-    scButtonText = 4,
-    scButtonHilight = 5,
-    scButtonlight = 6,
-    scButtonShadow = 7,
-    scButtonDkShadow = 8,
-    scHilightText = 11,
-    scHilight = 12,
-    scMenubar = 13,
-    scMenuBarText = 14,
-    scMenuText = 15,
-    scMenu = 16,
-    scScrollbar = 18,
-};
-constexpr int kSkinColourCount = 19;
-
-// Red, green and blue from a text of up to three decimal numbers ("236 233 216"); numbers after
-// the third are ignored.
-TColor ParseColourText(const std::string& text);
-
-// ---- Platform facts -----------------------------------------------------------------------------
-
-struct TSkinFont {
-    std::string Name = "Tahoma";
-    std::int32_t Height = -11;
-    std::int32_t Weight = 700;
-    std::int32_t Charset = 1;
-    bool Italic = false;
-};
-
-// The hint window that shows caption button hints.
-class TSkinHintWindow {
-public:
-    virtual ~TSkinHintWindow() = default;
-    // The rectangle the text needs, at the origin, at most `maxWidth` wide.
-    virtual TRect CalcHintRect(int maxWidth, const std::string& text) = 0;
-    virtual void ActivateHint(const TRect& screenRect, const std::string& text) = 0;
-    virtual void ReleaseHandle() = 0;
-};
-
-// What the model needs to know about the platform. The base gives fixed values for the native
-// build; the Win32 layer installs one that asks the system (UsePlatformSkinServices).
-class TSkinPlatform {
-public:
-    virtual ~TSkinPlatform() = default;
-    virtual bool HasScrollBarInfo() const { return true; }
-    // Width of a horizontal scroll bar's arrow button.
-    virtual int HorzScrollArrowWidth() const { return 16; }
-    virtual int MaximizedWidth() const { return 1032; }
-    virtual int MaximizedHeight() const { return 776; }
-    virtual TSkinFont CaptionFont() const { return {}; }
-    // The application's small icon (the big one when there is none) drawn at the small-icon size
-    // onto magenta; empty when the application has no icon.
-    virtual TBitmap32 ApplicationIcon() const { return {}; }
-    virtual std::unique_ptr<TSkinHintWindow> CreateHintWindow() const { return nullptr; }
-};
-
-// Installs `platform` (not owned; null restores the built-in one) and returns the previous one.
-TSkinPlatform* SetSkinPlatform(TSkinPlatform* platform);
-TSkinPlatform& SkinPlatform();
-
-// ---- Built-in images ----------------------------------------------------------------------------
-
-// The 16 x 4 and 4 x 16 track grooves used when a skin has no [Track] or [TRACKVERT].
-TBitmap32 BuiltinTrackBitmap(bool vertical);
-// Four 16 x 16 glyphs side by side (restore, maximise, minimise, close), black on white; white is
-// transparent.
-TBitmap32 BuiltinMenuGlyphs();
-
-// ---- The component ------------------------------------------------------------------------------
-
 class TSkinData;
 using TOnFormSkin = std::function<void(TSkinData* sender, const std::string& className, bool& skin)>;
 class TSkinControl;
@@ -272,7 +102,6 @@ using TOnSkinForm = std::function<void(TSkinData* sender, void* window, const st
 
 class TSkinData : public TComponent {
 public:
-    static constexpr char kVersion[] = "5.40.07.15";
     static constexpr std::int32_t kDefaultDisableTag = 99;
     // A skin file larger than this is refused (skins are a few hundred KB).
     static constexpr std::size_t kMaxSkinFileSize = 64u * 1024u * 1024u;
@@ -291,11 +120,7 @@ public:
     TStringList Skin3rd;
     const std::string& SkinFile() const { return skinFile_; }
     void SetSkinFile(const std::string& fileName);
-    std::string SkinStore() const;
-    void SetSkinStore(const std::string&) {}
     TSkinFormType SkinFormtype = sfMainform;
-    std::string Version() const { return kVersion; }
-    void SetVersion(const std::string&) {}
     bool MenuUpdate = true;
     bool MenuMerge = false;
     TOnFormSkin OnFormSkin;
@@ -308,13 +133,8 @@ public:
     static TSkinOptions DefaultOptions();
     static std::vector<std::string> DefaultSkin3rd();
 
-    // ---- Streaming ----
-    // The SkinStream property: a 32-bit signed count, then that many bytes of packed skin. A count
-    // of 0 or less means no skin. Reading loads the skin at once (unless designing). False when the
-    // data is cut short; nothing is stored then.
-    bool ReadSkinStream(const std::uint8_t* data, std::size_t size);
-    std::vector<std::uint8_t> WriteSkinStream() const;
-    // The stored packed skin.
+    // ---- The stored skin ----
+    // The packed skin (the executable's resource, see LoadSkinFromResource, or a skin file).
     const std::vector<std::uint8_t>& StoredSkin() const { return stored_; }
     void SetStoredSkin(std::vector<std::uint8_t> packed) { stored_ = std::move(packed); }
 
@@ -322,8 +142,6 @@ public:
     void BeginReading() { reading_ = true; }
     bool Reading() const { return reading_; }
     void Loaded() override;
-    void SetDesigning(bool designing) { designing_ = designing; }
-    bool Designing() const { return designing_; }
 
     // ---- Loading ----
     // Loads the stored skin. False (the model emptied, SkinUnloaded set) when nothing is stored, the
@@ -331,14 +149,10 @@ public:
     bool LoadSkin();
     const std::string& LastLoadError() const { return lastError_; }
     bool SkinUnloaded() const { return skinUnloaded_; }
-    // Replaces `bitmap` with the package entry named by the file part of `name` when that ends in
-    // ".bmp" exactly; empties it otherwise, or when the entry is missing, empty or not a bitmap.
-    void LoadSkinBitmap(TBitmap32& bitmap, const std::string& name) const;
 
     // ---- Manager and frame services ----
     // `skin` is set by the caller beforehand; cleared when the window must stay unskinned.
     void QueryFormSkin(void* window, const std::string& className, bool& skin);
-    void* LastQueriedWindow() const { return lastQueriedWindow_; }
     void ShowCaptionHint(const TRect& screenRect, const std::string& hint);
     void HideCaptionHint();
     bool HintShowing() const { return hintShowing_; }
@@ -368,7 +182,7 @@ public:
     const TDataSkinButton& Buttons() const { return *buttons_; }
     std::vector<std::unique_ptr<TDataSkinSysButton>> CaptionButtons;
 
-    // Elements of the load table; null when the skin gives no image for them.
+    // The elements of the element table (SkinElementTable.h); null when the skin gives no image.
     std::unique_ptr<TDataSkinBorder> Progress;
     std::unique_ptr<TDataSkinObject> ProgressChunk;
     std::unique_ptr<TDataSkinObject> MenuBar;
@@ -403,49 +217,26 @@ public:
     std::unique_ptr<TDataSkinObject> ComboxArrow;
     std::unique_ptr<TDataSkinObject> Toolbar;
 
-    // Every element present, in load order: borders, title, buttons, the load table, caption
+    // Every element present, in load order: borders, title, buttons, the element table, caption
     // buttons, then the derived ones.
     std::vector<const TDataSkinObject*> Elements() const;
-    // The load-table element read from `section` (letter case ignored), or null.
-    const TDataSkinObject* FindElement(const std::string& section) const;
     // Bytes of pixel memory of every image of the loaded skin.
     std::size_t ImageBytes() const;
 
-    // The colour of the pixel at (width / 3, frame height / 3) of the Top border's image, or the
-    // ButtonFace colour when it has none.
-    TColor ComputeFrameColour() const;
-
 private:
-    // The elements of the load table that are present, in load order.
-    std::vector<const TDataSkinObject*> TableElements() const;
     void ClearSkin();
-    void ReadSkin(const TQuickIni& ini);
-    void ReadBorders(const TQuickIni& ini);
-    void ReadColours(const TQuickIni& ini, const std::vector<std::string>& sections);
-    void ReadCaptionButtons(const TQuickIni& ini, const std::vector<std::string>& sections);
-    void ReadButtons(const TQuickIni& ini);
-    void ReadTitle(const TQuickIni& ini);
-    void ReadElements(const TQuickIni& ini);
-    void FixFrameCounts();
-    void BuildComboFrames();
-    void BuildComboArrow();
-    void BuildToolbarBackground();
     void NotifyManagerOfNewSkin();
 
     bool active_ = false;
     bool reading_ = false;
-    bool designing_ = false;
     bool registered_ = false;
     bool skinUnloaded_ = true;
     bool hintShowing_ = false;
     std::string skinFile_;
     std::string lastError_;
     std::vector<std::uint8_t> stored_;
-    void* lastQueriedWindow_ = nullptr;
     std::array<std::unique_ptr<TDataSkinBorder>, 4> borders_;
     std::unique_ptr<TDataSkinTitle> title_;
     std::unique_ptr<TDataSkinButton> buttons_;
     std::unique_ptr<TSkinHintWindow> hintWindow_;
-    // Only valid while LoadSkin runs.
-    const TSkinReader* loadingReader_ = nullptr;
 };

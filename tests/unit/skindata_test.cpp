@@ -13,9 +13,11 @@
 #include <vector>
 
 #include "SkinTestSupport.h"
-#include "skin/model/ImgUtil.h"
-#include "skin/model/SkinManagerApi.h"
 #include "skin/format/SkinRead.h"
+#include "skin/model/ImgUtil.h"
+#include "skin/model/SkinBuiltinImages.h"
+#include "skin/model/SkinElementTable.h"
+#include "skin/model/SkinManagerApi.h"
 #include "tools/skinpack/SkinEncoder.h"
 #include "tools/skinpack/SkinPackage.h"
 
@@ -29,6 +31,13 @@ using skintest::PackSkin;
 
 const fs::path kProductSkin = fs::path(UPDATER_SOURCE_DIR) / "resources" / "skin";
 const fs::path kTestSkins = fs::path(UPDATER_TEST_DATA) / "skindata";
+
+// The element of the element table read from `section`.
+const TDataSkinObject* Element(const TSkinData& data, const std::string& section) {
+    const TSkinElementSpec* spec = FindSkinElement(section);
+    EXPECT_NE(spec, nullptr) << section << " is not in the element table";
+    return spec ? ElementOf(data, *spec) : nullptr;
+}
 
 Bytes ReadFile(const fs::path& p) {
     std::ifstream in(p, std::ios::binary);
@@ -169,7 +178,7 @@ TEST_F(ProductSkinTest, EveryElementWithMarginsAndFrameCounts) {
     };
     for (const ElementRow& r : rows) {
         SCOPED_TRACE(r.section);
-        const TDataSkinObject* e = data.FindElement(r.section);
+        const TDataSkinObject* e = Element(data, r.section);
         ASSERT_NE(e, nullptr);
         EXPECT_EQ(e->Name, r.section);
         EXPECT_EQ(e->FrameCount, r.frames);
@@ -188,10 +197,10 @@ TEST_F(ProductSkinTest, EveryElementWithMarginsAndFrameCounts) {
 }
 
 TEST_F(ProductSkinTest, ElementsTheSkinDoesNotDefineAreAbsent) {
-    for (const char* s : {"menuBar", "ToolBars", "Headerbar", "Trackbar.ThumbHorz", "Trackbar.ThumbVert",
+    for (const char* s : {"Personality", "ToolBars", "Headerbar", "Trackbar.ThumbHorz", "Trackbar.ThumbVert",
                           "Trackbar.ThumbLeft", "Trackbar.ThumbRight", "Trackbar.ThumbUp",
                           "Trackbar.ThumbDown", "UpDown.Horz", "UpDown.Vert"})
-        EXPECT_EQ(data.FindElement(s), nullptr) << s;
+        EXPECT_EQ(Element(data, s), nullptr) << s;
     // Track and TRACKVERT fall back to the built-in grooves.
     ASSERT_TRUE(data.Track && data.TrackVert);
     EXPECT_EQ(data.Track->Bitmap.Width(), 16);
@@ -448,9 +457,6 @@ TEST_F(SkinDataTest, PublishedDefaults) {
     EXPECT_FALSE(d.Active());
     EXPECT_EQ(d.DisableTag, 99);
     EXPECT_EQ(d.SkinFormtype, sfMainform);
-    EXPECT_EQ(d.Version(), "5.40.07.15");
-    d.SetVersion("1.0");
-    EXPECT_EQ(d.Version(), "5.40.07.15");
     EXPECT_TRUE(d.MenuUpdate);
     EXPECT_FALSE(d.MenuMerge);
     EXPECT_TRUE(d.SkinFile().empty());
@@ -500,38 +506,17 @@ TEST_F(SkinDataTest, Skin3rdHas118EntriesAndRepeatsAgree) {
     EXPECT_EQ(kinds["TRzMenuButton"], "menubtn");
 }
 
-TEST_F(SkinDataTest, SkinStreamPropertyRoundTrip) {
+TEST_F(SkinDataTest, StoredSkinLoadsAndStays) {
     const Bytes packed = PackFolder(kProductSkin);
-    TSkinData d(nullptr);
-    d.SetStoredSkin(packed);
-    const Bytes stream = d.WriteSkinStream();
-    ASSERT_EQ(stream.size(), packed.size() + 4);
     TSkinData e(nullptr);
-    ASSERT_TRUE(e.ReadSkinStream(stream.data(), stream.size()));
+    ASSERT_TRUE(Load(e, packed));
     EXPECT_EQ(e.StoredSkin(), packed);
-    EXPECT_FALSE(e.SkinUnloaded()) << "reading the property loads the skin at once";
-    EXPECT_EQ(e.SkinStore(), "(none)") << "at run time even with a stored skin";
-    e.SetDesigning(true);
-    EXPECT_EQ(e.SkinStore(), "(Good)");
-    e.SetSkinStore("whatever");
-    EXPECT_EQ(e.SkinStore(), "(Good)");
+    EXPECT_FALSE(e.SkinUnloaded());
 
     TSkinData empty(nullptr);
-    const Bytes none = empty.WriteSkinStream();
-    EXPECT_EQ(none, Bytes({0, 0, 0, 0}));
-}
-
-TEST_F(SkinDataTest, SkinStreamPropertyRefusesShortOrNegativeCounts) {
-    TSkinData d(nullptr);
-    const Bytes shortCount = {1, 0};
-    EXPECT_FALSE(d.ReadSkinStream(shortCount.data(), shortCount.size()));
-    const Bytes tooLong = {100, 0, 0, 0, 1, 2, 3};
-    EXPECT_FALSE(d.ReadSkinStream(tooLong.data(), tooLong.size()));
-    EXPECT_TRUE(d.StoredSkin().empty());
-    const Bytes negative = {0xFF, 0xFF, 0xFF, 0xFF, 1, 2};
-    EXPECT_TRUE(d.ReadSkinStream(negative.data(), negative.size()));
-    EXPECT_TRUE(d.StoredSkin().empty());
-    EXPECT_TRUE(d.SkinUnloaded());
+    EXPECT_FALSE(empty.LoadSkin()) << "nothing stored";
+    EXPECT_EQ(empty.LastLoadError(), "no skin stored");
+    EXPECT_TRUE(empty.SkinUnloaded());
 }
 
 // ---- Rules on made skins ------------------------------------------------------------------------
@@ -543,7 +528,7 @@ TEST_F(SkinDataTest, SkinWithoutSectionsGivesDefaults) {
     EXPECT_EQ(d.SkinName, "Bare");
     for (const char* s : {"Progress", "Progress.Chunk", "GroupBox", "Tabs", "ComboButton", "SunkEdge",
                           "MenuItem", "Scrollbar", "HorzScrollThumb", "UpDown.Vert"})
-        EXPECT_EQ(d.FindElement(s), nullptr) << s;
+        EXPECT_EQ(Element(d, s), nullptr) << s;
     EXPECT_TRUE(d.Track && d.TrackVert);
     EXPECT_FALSE(d.ComboxArrow);
     ASSERT_TRUE(d.Toolbar);
@@ -752,13 +737,6 @@ TEST_F(SkinDataTest, ImageNamesRules) {
     EXPECT_TRUE(d.VertScroll->Bitmap.Empty());
 }
 
-TEST_F(SkinDataTest, LoadSkinBitmapOutsideALoadEmptiesTheBitmap) {
-    TSkinData d(nullptr);
-    TBitmap32 b(4, 4);
-    d.LoadSkinBitmap(b, "Buttons.bmp");
-    EXPECT_TRUE(b.Empty());
-}
-
 TEST_F(SkinDataTest, CaptionButtonRules) {
     const std::string ini =
         "[Button]\r\nAction=0\r\n[BUTTONS]\r\nBitmap=w.bmp\r\n[Button.Radio]\r\n[button.checkbox]\r\n"
@@ -904,7 +882,7 @@ TEST_F(SkinDataTest, MenuBarElementFromPersonality) {
     EXPECT_EQ(d.MenuBar->Margins(), TRect(4, 0, 1, 0));
     EXPECT_EQ(d.MenuBar->Tile, 1);
     EXPECT_EQ(d.MenuBar->FrameCount, 2);
-    EXPECT_EQ(d.FindElement("menuBar"), d.MenuBar.get());
+    EXPECT_EQ(Element(d, "Personality"), d.MenuBar.get()) << "the menu bar is read from [Personality]";
 }
 
 TEST_F(SkinDataTest, GroupBoxLabelFields) {
@@ -1075,16 +1053,12 @@ TEST_F(SkinDataTest, LoadedWithoutManagerIsHarmless) {
 }
 
 TEST_F(SkinDataTest, LoadedMainFormWithSkinAsksForSkinning) {
-    const Bytes stream = [] {
-        TSkinData s(nullptr);
-        s.SetStoredSkin(PackFolder(kProductSkin));
-        return s.WriteSkinStream();
-    }();
     FakeManager* m = InstallFakeManager();
     TSkinData d(nullptr);
+    // As the main form streams it: the stored skin loads, then Active, then Loaded.
     d.BeginReading();
+    ASSERT_TRUE(Load(d, PackFolder(kProductSkin)));
     d.SetActive(true);
-    ASSERT_TRUE(d.ReadSkinStream(stream.data(), stream.size()));
     EXPECT_TRUE(m->calls.empty()) << "nothing while reading";
     d.Loaded();
     EXPECT_TRUE(d.Active());
@@ -1143,10 +1117,10 @@ TEST_F(SkinDataTest, ActiveSetterOnlyThisForm) {
     EXPECT_EQ(m->calls, (std::vector<std::string>{"requester", "request 2 250"}));
 }
 
-TEST_F(SkinDataTest, ActiveSetterWhileDesigningOrReading) {
+TEST_F(SkinDataTest, ActiveSetterWhileReading) {
     FakeManager* m = InstallFakeManager();
     TSkinData d(nullptr);
-    d.SetDesigning(true);
+    d.BeginReading();
     d.SetActive(true);
     EXPECT_TRUE(d.Active());
     EXPECT_TRUE(m->calls.empty());
@@ -1182,15 +1156,6 @@ TEST_F(SkinDataTest, SkinFileLoadsAndNotifiesTheManager) {
     EXPECT_EQ(d.SkinName, "Quenbry Slate");
     EXPECT_TRUE(m->calls.empty());
     fs::remove(file);
-}
-
-TEST_F(SkinDataTest, SkinFileWhileDesigningEmptiesTheStoredSkin) {
-    TSkinData d(nullptr);
-    d.SetStoredSkin({1, 2, 3});
-    d.SetDesigning(true);
-    d.SetSkinFile("x.skn");
-    EXPECT_TRUE(d.StoredSkin().empty());
-    EXPECT_FALSE(d.LoadSkin()) << "never while designing";
 }
 
 TEST_F(SkinDataTest, DestructionUnregisters) {
@@ -1230,7 +1195,6 @@ TEST_F(SkinDataTest, QueryFormSkinRules) {
         d.QueryFormSkin(&window, c.cls, skin);
         EXPECT_EQ(skin, c.skin) << c.cls << " " << c.fastReport;
     }
-    EXPECT_EQ(d.LastQueriedWindow(), &window);
     // The event alone decides when set.
     std::string asked;
     d.OnFormSkin = [&](TSkinData* sender, const std::string& cls, bool& skin) {

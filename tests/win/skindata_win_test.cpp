@@ -10,6 +10,7 @@
 
 #include "helpers/UpdaterSkin.h"
 #include "skin/model/ImgUtil_win.h"
+#include "skin/model/SkinElementTable.h"
 
 namespace {
 
@@ -114,7 +115,8 @@ TEST_F(SkinDataWin, StoredSkinOfTheUpdaterLoadsWithItsElements) {
 
     // Controls the updater's window uses.
     for (const char* section : {"Progress", "StatusBarEdges", "GroupBox", "Progress.Chunk"}) {
-        const TDataSkinObject* e = data.FindElement(section);
+        ASSERT_NE(FindSkinElement(section), nullptr) << section;
+        const TDataSkinObject* e = ElementOf(data, *FindSkinElement(section));
         ASSERT_NE(e, nullptr) << section;
         EXPECT_FALSE(e->Bitmap.Empty()) << section;
     }

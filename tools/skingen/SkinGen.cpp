@@ -1,6 +1,7 @@
 #include "SkinGen.h"
 
 #include "Raster.h"
+#include "skin/model/SkinElementTable.h"
 
 #include <cstdio>
 #include <functional>
@@ -663,6 +664,18 @@ struct SkinParts {
         images.emplace_back(name, std::move(img));
         return name;
     }
+
+    // The image of an element of the engine's element table, under the key the engine reads; an
+    // image that does not divide into the frames the engine cuts it into is a fault of this code.
+    std::pair<std::string, std::string> Element(const std::string& section, const std::string& name,
+                                                Image img) {
+        const TSkinElementSpec* spec = FindSkinElement(section);
+        if (!spec) throw std::logic_error("[" + section + "] is not an element the engine reads");
+        if (spec->Frames == TFrameRule::Fixed && img.Width() % spec->Count != 0)
+            throw std::logic_error(name + " is " + std::to_string(img.Width()) + " pixels wide, not " +
+                                   std::to_string(spec->Count) + " frames");
+        return {ImageKey(*spec), Add(name, std::move(img))};
+    }
 };
 
 // The window frame: its four strips and where the title goes.
@@ -790,65 +803,67 @@ void AddControls(SkinParts& skin) {
                                {"RadioButtonFrame", "8"}}))});
 
     skin.sections.push_back(
-        {"Progress", Join({{"Bitmap", skin.Add("Progress.bmp", ProgressTrough())}},
+        {"Progress", Join({skin.Element("Progress", "Progress.bmp", ProgressTrough())},
                           Join(Margins(3, 3, 3, 3), {{"Trans", "1"}, {"Tile", "0"}, {"Style", "1"}}))});
     skin.sections.push_back(
         {"Progress.Chunk",
-         Join({{"Image", skin.Add("ProgressChunk.bmp", ProgressChunk())}},
+         Join({skin.Element("Progress.Chunk", "ProgressChunk.bmp", ProgressChunk())},
               Join(Margins(2, 2, 5, 2), {{"Trans", "1"}, {"Tile", "0"}, {"Style", "1"}, {"Frame", "1"}}))});
 
     skin.sections.push_back(
-        {"GroupBoxEdge", Join({{"Image", skin.Add("GroupBoxEdge.bmp", GroupBoxEdge())}},
+        {"GroupBoxEdge", Join({skin.Element("GroupBoxEdge", "GroupBoxEdge.bmp", GroupBoxEdge())},
                               Join(Margins(4, 4, 4, 4), {{"Trans", "1"}, {"Tile", "0"}}))});
-    skin.sections.push_back({"GroupBox", Join({{"Image", skin.Add("GroupBox.bmp", GroupBoxLabel())}},
+    skin.sections.push_back({"GroupBox", Join({skin.Element("GroupBox", "GroupBox.bmp", GroupBoxLabel())},
                                               Join(Margins(2, 2, 2, 2), {{"Trans", "0"}, {"Tile", "0"}}))});
 
     skin.sections.push_back(
-        {"Tabs", Join({{"Image", skin.Add("Tab.bmp", Tabs())}},
+        {"Tabs", Join({skin.Element("Tabs", "Tab.bmp", Tabs())},
                       Join(Margins(3, 3, 3, 1), {{"Trans", "0"},
                                                  {"Tile", "0"},
                                                  {"Style", "1"},
                                                  {"NormalColour2", "70 80 94"},
                                                  {"MouseOverColour2", ColourText(kText)}}))});
-    skin.sections.push_back({"Tab.Pane", Join({{"Image", skin.Add("TabSheet.bmp", TabPane())}},
+    skin.sections.push_back({"Tab.Pane", Join({skin.Element("Tab.Pane", "TabSheet.bmp", TabPane())},
                                               Join(Margins(2, 2, 2, 2), {{"Trans", "0"}, {"Tile", "0"}}))});
 
     skin.sections.push_back(
         {"StatusBarEdges",
-         Join({{"Image", skin.Add("StatusBar.bmp", StatusBarEdges())}},
+         Join({skin.Element("StatusBarEdges", "StatusBar.bmp", StatusBarEdges())},
               Join(Margins(2, 2, 2, 2), {{"Trans", "0"}, {"Tile", "0"}, {"NormalColour2", "40 48 58"}}))});
 
     skin.sections.push_back(
-        {"ComboButton", Join({{"Image", skin.Add("ComboButton.bmp", ComboButton())}},
+        {"ComboButton", Join({skin.Element("ComboButton", "ComboButton.bmp", ComboButton())},
                              Join(Margins(2, 2, 2, 2), {{"Trans", "1"}, {"Tile", "0"}, {"Style", "1"}}))});
-    skin.sections.push_back({"SunkEdge", Join({{"Image", skin.Add("SunkEdge.bmp", SunkEdge())}},
+    skin.sections.push_back({"SunkEdge", Join({skin.Element("SunkEdge", "SunkEdge.bmp", SunkEdge())},
                                               Join(Margins(2, 2, 2, 2), {{"Trans", "1"}, {"Tile", "0"}}))});
     skin.sections.push_back(
-        {"ExtraImages", {{"Image", skin.Add("ExtraImages.bmp", ExtraImages())}, {"Trans", "1"}}});
+        {"ExtraImages", {skin.Element("ExtraImages", "ExtraImages.bmp", ExtraImages()), {"Trans", "1"}}});
 
     skin.sections.push_back(
-        {"MenuItem", Join({{"Image", skin.Add("MenuItem.bmp", MenuItem())}},
+        {"MenuItem", Join({skin.Element("MenuItem", "MenuItem.bmp", MenuItem())},
                           Join(Margins(3, 3, 3, 3), {{"Trans", "1"}, {"Tile", "0"}, {"Frame", "5"}}))});
     skin.sections.push_back(
-        {"MenuBackground", Join({{"Image", skin.Add("MenuBackground.bmp", MenuBackground())}},
+        {"MenuBackground", Join({skin.Element("MenuBackground", "MenuBackground.bmp", MenuBackground())},
                                 Join(Margins(3, 3, 3, 3), {{"Trans", "0"}, {"Tile", "0"}}))});
 }
 
 void AddScrollbars(SkinParts& skin) {
     const ScrollImages scroll = BuildScroll();
     skin.sections.push_back(
-        {"Scrollbar", {{"Image", skin.Add("ScrollbarArrow.bmp", scroll.arrows)}, {"Trans", "1"}}});
-    skin.sections.push_back({"HorzScroll", Join({{"Image", skin.Add("ScrollbarHBar.bmp", scroll.horzTrack)}},
-                                                Join(Margins(0, 1, 0, 1), {{"Trans", "0"}, {"Tile", "0"}}))});
-    skin.sections.push_back({"VertScroll", Join({{"Image", skin.Add("ScrollbarVBar.bmp", scroll.vertTrack)}},
-                                                Join(Margins(1, 0, 1, 0), {{"Trans", "0"}, {"Tile", "0"}}))});
+        {"Scrollbar", {skin.Element("Scrollbar", "ScrollbarArrow.bmp", scroll.arrows), {"Trans", "1"}}});
+    skin.sections.push_back(
+        {"HorzScroll", Join({skin.Element("HorzScroll", "ScrollbarHBar.bmp", scroll.horzTrack)},
+                            Join(Margins(0, 1, 0, 1), {{"Trans", "0"}, {"Tile", "0"}}))});
+    skin.sections.push_back(
+        {"VertScroll", Join({skin.Element("VertScroll", "ScrollbarVBar.bmp", scroll.vertTrack)},
+                            Join(Margins(1, 0, 1, 0), {{"Trans", "0"}, {"Tile", "0"}}))});
     skin.sections.push_back(
         {"HorzScrollThumb",
-         Join({{"Image", skin.Add("ScrollbarHThumb.bmp", scroll.horzThumb)}},
+         Join({skin.Element("HorzScrollThumb", "ScrollbarHThumb.bmp", scroll.horzThumb)},
               Join(Margins(5, 5, 5, 5), {{"Trans", "1"}, {"Tile", "0"}, {"FrameCount", "3"}}))});
     skin.sections.push_back(
         {"VertScrollThumb",
-         Join({{"Image", skin.Add("ScrollbarVThumb.bmp", scroll.vertThumb)}},
+         Join({skin.Element("VertScrollThumb", "ScrollbarVThumb.bmp", scroll.vertThumb)},
               Join(Margins(5, 5, 5, 5), {{"Trans", "1"}, {"Tile", "0"}, {"FrameCount", "3"}}))});
 }
 

@@ -4,60 +4,12 @@
 
 #include "skin/format/BmpHeader.h"
 #include "skin/format/WinSkinIni.h"
+#include "skin/model/SkinElementTable.h"
 
 #include <map>
 #include <set>
 
 namespace {
-
-enum class TFrames {
-    Fixed,         // always `count`
-    FrameKey,      // the section's Frame key as read
-    ProgressStyle, // 1 when Style is not 0, else 2
-    Headerbar,     // the Frame key, 5 when it is 0
-    ThumbKey,      // the section's FrameCount key, default 3
-};
-
-struct TElementRule {
-    const char* section;
-    const char* imageKey;
-    const char* secondKey; // nullptr: none
-    TFrames frames;
-    int count;
-};
-
-// The engine's load order of element sections.
-const TElementRule kElements[] = {
-    {"Progress", "Bitmap", nullptr, TFrames::ProgressStyle, 0},
-    {"Progress.Chunk", "Image", nullptr, TFrames::FrameKey, 0},
-    {"GroupBoxEdge", "Image", nullptr, TFrames::Fixed, 2},
-    {"GroupBox", "Image", nullptr, TFrames::Fixed, 1},
-    {"Tabs", "Image", "Border", TFrames::Fixed, 5},
-    {"StatusBarEdges", "Image", nullptr, TFrames::Fixed, 3},
-    {"Tab.Pane", "Image", nullptr, TFrames::Fixed, 1},
-    {"ToolBars", "Image", nullptr, TFrames::Fixed, 5},
-    {"ComboButton", "Image", nullptr, TFrames::Fixed, 4},
-    {"SunkEdge", "Image", nullptr, TFrames::Fixed, 4},
-    {"ExtraImages", "Image", nullptr, TFrames::Fixed, 5},
-    {"Headerbar", "Image", nullptr, TFrames::Headerbar, 0},
-    {"MenuItem", "Image", nullptr, TFrames::Fixed, 5},
-    {"MenuBackground", "Image", nullptr, TFrames::Fixed, 1},
-    {"Scrollbar", "Image", nullptr, TFrames::Fixed, 23},
-    {"HorzScroll", "Image", nullptr, TFrames::Fixed, 4},
-    {"VertScroll", "Image", nullptr, TFrames::Fixed, 4},
-    {"HorzScrollThumb", "Image", nullptr, TFrames::ThumbKey, 0},
-    {"VertScrollThumb", "Image", nullptr, TFrames::ThumbKey, 0},
-    {"Trackbar.ThumbHorz", "Image", nullptr, TFrames::Fixed, 5},
-    {"Trackbar.ThumbVert", "Image", nullptr, TFrames::Fixed, 5},
-    {"Trackbar.ThumbLeft", "Image", nullptr, TFrames::Fixed, 5},
-    {"Trackbar.ThumbRight", "Image", nullptr, TFrames::Fixed, 5},
-    {"Trackbar.ThumbUp", "Image", nullptr, TFrames::Fixed, 5},
-    {"Trackbar.ThumbDown", "Image", nullptr, TFrames::Fixed, 5},
-    {"UpDown.Horz", "Image", "GlyphImage", TFrames::Fixed, 8},
-    {"UpDown.Vert", "Image", "GlyphImage", TFrames::Fixed, 8},
-    {"Track", "Image", nullptr, TFrames::FrameKey, 0},
-    {"TRACKVERT", "Image", nullptr, TFrames::FrameKey, 0},
-};
 
 class TChecker {
 public:
@@ -93,10 +45,13 @@ public:
         CheckCaptionButtons(sections);
         CheckButtons();
         CheckImage("Personality", "TextBack", 2, false);
-        if (!ini_.ReadString("Personality", "menuBar", "").empty())
-            CheckImage("Personality", "menuBar", 2, false);
-        for (const auto& rule : kElements)
-            CheckElement(rule);
+        // The menu bar first: its image is named among the frame's keys in [Personality].
+        for (const TSkinElementSpec& spec : SkinElementTable())
+            if (spec.Read == TElementRead::MenuBar &&
+                !ini_.ReadString(spec.Section, ImageKey(spec), "").empty())
+                CheckImage(spec.Section, ImageKey(spec), spec.Count, false);
+        for (const TSkinElementSpec& spec : SkinElementTable())
+            if (spec.Read != TElementRead::MenuBar) CheckElement(spec);
         for (const auto& e : entries_) {
             if (!used_.count(e.first)) Warning("entry '" + e.second->name + "' is not named by the INI");
         }
@@ -238,30 +193,31 @@ private:
         CheckImage("MDICONTROLS", "Image", 12, false);
     }
 
-    void CheckElement(const TElementRule& rule) {
-        const std::string section = rule.section;
-        if (ini_.ReadString(section, rule.imageKey, "").empty()) {
-            if (section == "Track" || section == "TRACKVERT")
+    void CheckElement(const TSkinElementSpec& spec) {
+        const std::string section = spec.Section;
+        const std::string imageKey = ImageKey(spec);
+        if (ini_.ReadString(section, imageKey, "").empty()) {
+            if (spec.Builtin != TBuiltinImage::None)
                 Note("[" + section + "]: not defined; the engine uses its built-in image");
             else
                 Note("[" + section + "]: not defined; drawn unskinned");
             return;
         }
-        int frames = rule.count;
-        switch (rule.frames) {
-        case TFrames::Fixed:
+        int frames = spec.Count;
+        switch (spec.Frames) {
+        case TFrameRule::Fixed:
             break;
-        case TFrames::FrameKey:
+        case TFrameRule::FrameKey:
             frames = Int(section, "Frame", 0);
             break;
-        case TFrames::ProgressStyle:
+        case TFrameRule::ProgressStyle:
             frames = Int(section, "Style", 0) != 0 ? 1 : 2;
             break;
-        case TFrames::Headerbar:
-            frames = Int(section, "Frame", 0) == 0 ? 5 : Int(section, "Frame", 0);
+        case TFrameRule::FrameKeyOr:
+            frames = Int(section, "Frame", 0) == 0 ? spec.Count : Int(section, "Frame", 0);
             break;
-        case TFrames::ThumbKey:
-            frames = Int(section, "FrameCount", 3);
+        case TFrameRule::FrameCountKey:
+            frames = Int(section, "FrameCount", spec.Count);
             break;
         }
         if (frames < 0) {
@@ -270,14 +226,14 @@ private:
         }
         if (frames == 0) Warning("[" + section + "]: frame count is 0; give a Frame key");
         TBmpInfo info;
-        if (CheckImage(section, rule.imageKey, frames, false, &info)) {
+        if (CheckImage(section, imageKey, frames, false, &info)) {
             const int tile = Int(section, "Tile", 0);
             if (tile < 0) Warning("[" + section + "] Tile: negative value");
             CheckMargins(section, info, frames, Int(section, "LeftWidth", 0), Int(section, "RightWidth", 0),
                          Int(section, "TopHeight", 0), Int(section, "BottomHeight", 0));
         }
-        if (rule.secondKey && !ini_.ReadString(section, rule.secondKey, "").empty())
-            CheckImage(section, rule.secondKey, 0, false);
+        if (spec.SecondKey && !ini_.ReadString(section, spec.SecondKey, "").empty())
+            CheckImage(section, spec.SecondKey, 0, false);
     }
 
     std::vector<TSkinCheckMessage>& out_;
