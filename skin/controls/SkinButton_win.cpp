@@ -6,8 +6,8 @@
 
 #include "framework/AsciiText.h"
 #include "skin/model/ImgUtil_win.h"
-#include "skin/rules/SkinControlRules.h"
 #include "skin/model/LateBoundUser32_win.h"
+#include "skin/rules/SkinControlRules.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <string>
 
 #include "framework/Handle_win.h"
-#include "skin/model/Bitmap.h"
 #include "skin/controls/SkinControl_win.h"
+#include "skin/model/Bitmap.h"
 
 class TSkinButton : public TSkinControl {
 public:

@@ -3,8 +3,8 @@
 // from the Buttons element's check and radio strips.
 #include <windows.h>
 
-#include "skin/rules/SkinControlMap.h"
 #include "skin/controls/SkinControl_win.h"
+#include "skin/rules/SkinControlMap.h"
 
 // What the check-like skins share: the box from a strip, the caption beside it, ButtonFace (or
 // the parent's background) behind. Derived classes say which strip and which frame; none of them

@@ -1,9 +1,9 @@
 #include "skin/controls/SkinComBox_win.h"
 
-#include "skin/model/ImgUtil_win.h"
-#include "skin/rules/SkinFamily.h"
 #include "skin/controls/SkinFamily_win.h"
+#include "skin/model/ImgUtil_win.h"
 #include "skin/model/LateBoundUser32_win.h"
+#include "skin/rules/SkinFamily.h"
 
 TSkinComBox::TSkinComBox(TComponent* owner) : TSkinControl(owner) {}
 

@@ -9,9 +9,9 @@
 #include "framework/Forms_win.h"
 #include "framework/StdCtrls_win.h"
 #include "skin/controls/SkinControlFactory_win.h"
+#include "skin/controls/SkinControl_win.h"
 #include "skin/controls/SkinScrollbar_win.h"
 #include "skin/rules/SkinControlMap.h"
-#include "skin/controls/SkinControl_win.h"
 
 namespace {
 
@@ -229,8 +229,9 @@ void ReplaceWithScrollbarSkin(TSkinControlHost& host, HWND window) {
     const TSkinWrapperKind kind = LowerAscii(WindowClassOf(window)) == "syslistview32"
                                       ? TSkinWrapperKind::ListView
                                       : TSkinWrapperKind::Scrollbar;
-    TComponent* owner = control ? static_cast<TComponent*>(control)
-                                : (host.HostForm() ? static_cast<TComponent*>(host.HostForm()) : &host.HostComponent());
+    TComponent* owner =
+        control ? static_cast<TComponent*>(control)
+                : (host.HostForm() ? static_cast<TComponent*>(host.HostForm()) : &host.HostComponent());
     TSkinControl* wrapper = CreateSkinWrapper(kind, owner, TSkinMapDecision{});
     if (!wrapper) return;
     if (control)

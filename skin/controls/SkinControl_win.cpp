@@ -44,7 +44,7 @@ void TSkinControl::AttachControl(TWinControl* control, TSkinControlHost* form, T
     enabled_ = ::IsWindowEnabled(window_) != FALSE;
     caption_ = ReadWindowText();
     ::InvalidateRect(window_, nullptr, TRUE);
-    lifeState_ = 1;
+    lifeState_ = TLifeState::Attached;
     AfterAttach();
 }
 
@@ -61,7 +61,7 @@ void TSkinControl::AttachWindow(HWND window, TSkinData* skin, TSkinControlHost* 
         return SkinMessageProc(msg, wParam, lParam, result);
     });
     ::InvalidateRect(window_, nullptr, TRUE);
-    lifeState_ = 1;
+    lifeState_ = TLifeState::Attached;
     AfterAttach();
 }
 
@@ -111,7 +111,7 @@ bool TSkinControl::SkinMessageProc(UINT msg, WPARAM wParam, LPARAM lParam, LRESU
 bool TSkinControl::BeforeMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     switch (msg) {
     case WM_NCDESTROY:
-        lifeState_ = 6;
+        lifeState_ = TLifeState::WindowGone;
         result = CallPrevious(msg, wParam, lParam);
         if (skinningOn_) Unskin();
         return false;
@@ -142,7 +142,7 @@ void TSkinControl::AfterMessage(UINT msg, WPARAM wParam, LPARAM, LRESULT&) {
 }
 
 void TSkinControl::PaintWindow(HDC dc) {
-    if (lifeState_ == 6 || !::IsWindow(window_)) return;
+    if (lifeState_ == TLifeState::WindowGone || !::IsWindow(window_)) return;
     RECT rect;
     if (!::GetWindowRect(window_, &rect)) return;
     windowRect_ = rect;
@@ -166,7 +166,8 @@ void TSkinControl::Unskin() {
     if (unskinned_) return;
     unskinned_ = true;
     skinningOn_ = false;
-    if (lifeState_ != 6 && window_ && ::IsWindow(window_)) ::InvalidateRect(window_, nullptr, TRUE);
+    if (lifeState_ != TLifeState::WindowGone && window_ && ::IsWindow(window_))
+        ::InvalidateRect(window_, nullptr, TRUE);
 }
 
 void TSkinControl::RefreshColours() {

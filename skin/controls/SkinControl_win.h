@@ -13,6 +13,7 @@
 #include "framework/Subclass_win.h"
 #include "skin/controls/SkinControlHost_win.h"
 #include "skin/model/WinSkinData.h"
+#include "skin/rules/SkinManage.h" // SkinQueryMessage, which every skinned window answers
 
 // Private messages of the control skins.
 constexpr UINT SkinSwitchMessage = 0x3506; // wParam > 0: skin on (and repaint), else off
@@ -32,7 +33,8 @@ public:
     ~TSkinControl() override;
 
     // ---- The virtual operations, in their slot order ----
-    virtual void AttachControl(TWinControl* control, TSkinControlHost* form, TSkinData* skin, bool changeColour);
+    virtual void AttachControl(TWinControl* control, TSkinControlHost* form, TSkinData* skin,
+                               bool changeColour);
     virtual void AttachWindow(HWND window, TSkinData* skin, TSkinControlHost* form);
     // Runs once: skinning off, the control's colour given back unless its window is gone.
     virtual void Unskin();
@@ -70,9 +72,8 @@ public:
     TSkinData* Skin() const { return skin_; }
     TSkinControlHost* Form() const { return form_; }
     bool SkinningOn() const { return skinningOn_; }
-    // 1 after attachment, 6 once the window has been destroyed.
-    int LifeState() const { return lifeState_; }
-    bool Attached() const { return lifeState_ != 0; }
+    enum class TLifeState { Unattached, Attached, WindowGone };
+    bool Attached() const { return lifeState_ != TLifeState::Unattached; }
     // The caption as last read (wide text).
     const std::wstring& CaptionText() const { return caption_; }
     // Reads the window text now (wide or ANSI by the window's kind).
@@ -109,7 +110,7 @@ protected:
     bool enabled_ = true;
     bool focused_ = false;
     bool changeColour_ = false;
-    int lifeState_ = 0;
+    TLifeState lifeState_ = TLifeState::Unattached;
     RECT windowRect_{};
     bool unskinned_ = false;
 };

@@ -2,11 +2,11 @@
 
 #include <commctrl.h>
 
-#include "skin/model/ImgUtil_win.h"
-#include "skin/rules/SkinFamily.h"
 #include "skin/controls/SkinFamily_win.h"
-#include "skin/model/LateBoundUser32_win.h"
 #include "skin/controls/SkinUpDown_win.h"
+#include "skin/model/ImgUtil_win.h"
+#include "skin/model/LateBoundUser32_win.h"
+#include "skin/rules/SkinFamily.h"
 
 TArrowButton::TArrowButton(TComponent* owner, HWND picker, TSkinData* skin)
     : TWinControl(owner), picker_(picker), skin_(skin) {}
@@ -102,7 +102,7 @@ TSkinDateTime::~TSkinDateTime() {
 void TSkinDateTime::DropArrow() {
     delete arrow_;
     arrow_ = nullptr;
-    if (addedClipChildren_ && lifeState_ != 6 && ::IsWindow(window_))
+    if (addedClipChildren_ && lifeState_ != TLifeState::WindowGone && ::IsWindow(window_))
         ::SetWindowLongW(window_, GWL_STYLE, ::GetWindowLongW(window_, GWL_STYLE) & ~LONG(WS_CLIPCHILDREN));
     addedClipChildren_ = false;
 }
@@ -141,7 +141,7 @@ void TSkinDateTime::PlaceArrow() {
 }
 
 void TSkinDateTime::Unskin() {
-    if (lifeState_ != 6) {
+    if (lifeState_ != TLifeState::WindowGone) {
         delete arrow_;
         arrow_ = nullptr;
         if (addedClipChildren_ && ::IsWindow(window_))

@@ -3,9 +3,9 @@
 // skins.
 #include <windows.h>
 
-#include "skin/model/Bitmap_win.h"
 #include "skin/controls/SkinControlPaint_win.h"
 #include "skin/controls/SkinControl_win.h"
+#include "skin/model/Bitmap_win.h"
 #include "skin/model/WinSkinData.h"
 
 inline bool HasImage(const TDataSkinObject* element) {

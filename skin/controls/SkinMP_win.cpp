@@ -1,7 +1,7 @@
 #include "skin/controls/SkinMP_win.h"
 
-#include "skin/model/ImgUtil_win.h"
 #include "skin/controls/SkinFamily_win.h"
+#include "skin/model/ImgUtil_win.h"
 #include "skin/model/LateBoundUser32_win.h"
 
 void TWMediaPlayer::CreateParams(TCreateParams& params) {

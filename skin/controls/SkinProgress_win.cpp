@@ -3,9 +3,9 @@
 #include <commctrl.h>
 
 #include "framework/Handle_win.h"
+#include "skin/controls/SkinControlPaint_win.h"
 #include "skin/model/Bitmap_win.h"
 #include "skin/rules/SkinControlLayout.h"
-#include "skin/controls/SkinControlPaint_win.h"
 
 bool TSkinProgress::CanPaint() const {
     if (!skin_ || !skin_->Progress || skin_->Progress->Bitmap.Empty()) return false;

@@ -3,9 +3,9 @@
 #include <windowsx.h>
 
 #include "framework/Handle_win.h"
-#include "skin/model/Bitmap_win.h"
 #include "skin/controls/SkinControlPaint_win.h"
 #include "skin/controls/SkinEdit_win.h"
+#include "skin/model/Bitmap_win.h"
 #include "skin/model/LateBoundUser32_win.h"
 
 namespace {
@@ -27,8 +27,8 @@ bool MayScroll(UINT msg) {
 
 // ---- Overlay ----
 
-TWScrollbar::TWScrollbar(TSkinScrollbar& skin, int kind, HWND parentWindow)
-    : TWinControl(nullptr), skin_(skin), kind_(kind), parentWindow_(parentWindow),
+TWScrollbar::TWScrollbar(TSkinScrollbar& skin, TScrollBarSide side, HWND parentWindow)
+    : TWinControl(nullptr), skin_(skin), side_(side), parentWindow_(parentWindow),
       arrow_(::GetSystemMetrics(SM_CXHSCROLL)) {
     SetVisible(false);
 }
@@ -45,23 +45,16 @@ void TWScrollbar::CreateParams(TCreateParams& params) {
     RegisterFrameworkClass(L"TWScrollbar", CS_DBLCLKS, nullptr);
 }
 
-bool TWScrollbar::Vertical() const {
-    if (kind_ != 2) return kind_ == 1;
-    return (::GetWindowLongW(skin_.Window(), GWL_STYLE) & SBS_VERT) != 0;
-}
-
 bool TWScrollbar::ReadInfo(SCROLLBARINFO& info) const {
     info = SCROLLBARINFO{};
     info.cbSize = sizeof(info);
     HWND control = skin_.Window();
     if (!control || !::IsWindow(control)) return false;
-    if (kind_ == 2)
-        return ::SendMessageW(control, SBM_GETSCROLLBARINFO, 0, reinterpret_cast<LPARAM>(&info)) != 0;
-    return TLateBoundUser32::QueryScrollBarInfo(control, kind_ == 1 ? OBJID_VSCROLL : OBJID_HSCROLL, &info);
+    return TLateBoundUser32::QueryScrollBarInfo(control, Vertical() ? OBJID_VSCROLL : OBJID_HSCROLL, &info);
 }
 
 void TWScrollbar::Place() {
-    if (!handle_ || kind_ == 2) return;
+    if (!handle_) return;
     SCROLLBARINFO info;
     HWND control = skin_.Window();
     const bool show = ReadInfo(info) && !(info.rgstate[0] & STATE_SYSTEM_INVISIBLE) &&
@@ -100,7 +93,7 @@ bool TWScrollbar::CurrentLook(skinctl::TScrollbarLook& look, SCROLLBARINFO& info
     look.arrow = arrow_;
     look.thumbStart = info.xyThumbTop;
     look.thumbEnd = info.xyThumbBottom;
-    if (pressed_ && hot_ == skinctl::spThumb && kind_ != 2) {
+    if (pressed_ && hot_ == skinctl::spThumb) {
         POINT now{};
         ::GetCursorPos(&now);
         const int travel = look.vertical ? now.y - pressPoint_.y : now.x - pressPoint_.x;
@@ -123,15 +116,8 @@ void TWScrollbar::Paint(HDC dc) {
     if (CurrentLook(look, info) && skin_.Skin()) picture = skinctl::ComposeScrollbar(*skin_.Skin(), look);
     shown_ = info;
     const bool fits = picture.Width() <= client.right && picture.Height() <= client.bottom;
-    if (picture.Empty() || (kind_ != 2 && !fits)) {
+    if (picture.Empty() || !fits) {
         skin_.FillFace(dc, client);
-        return;
-    }
-    if (kind_ == 2) {
-        TDibSection bar(picture);
-        if (bar.Valid())
-            ::StretchBlt(dc, 0, 0, client.right, client.bottom, bar.DC(), 0, 0, picture.Width(),
-                         picture.Height(), SRCCOPY);
         return;
     }
     PaintBitmap(dc, 0, 0, picture);
@@ -158,11 +144,8 @@ void TWScrollbar::Press(LPARAM lParam) {
     // (and this overlay with it) may be gone by then.
     const std::shared_ptr<bool> alive = alive_;
     HWND control = skin_.Window();
-    if (kind_ != 2)
-        ::SendMessageW(control, WM_NCLBUTTONDOWN, vertical ? HTVSCROLL : HTHSCROLL,
-                       MAKELPARAM(pressPoint_.x, pressPoint_.y));
-    else
-        ::SendMessageW(control, WM_LBUTTONDOWN, MK_LBUTTON, lParam);
+    ::SendMessageW(control, WM_NCLBUTTONDOWN, vertical ? HTVSCROLL : HTHSCROLL,
+                   MAKELPARAM(pressPoint_.x, pressPoint_.y));
     if (!*alive) return;
     pressed_ = false;
     ::ReleaseCapture();
@@ -214,13 +197,9 @@ bool TWScrollbar::WndProc(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& resul
         pressed_ = false;
         ::ReleaseCapture();
         HWND control = skin_.Window();
-        if (kind_ != 2) {
-            POINT p{};
-            ::GetCursorPos(&p);
-            ::PostMessageW(control, WM_NCLBUTTONUP, Vertical() ? HTVSCROLL : HTHSCROLL, MAKELPARAM(p.x, p.y));
-        } else {
-            ::PostMessageW(control, WM_LBUTTONUP, MK_LBUTTON, lParam);
-        }
+        POINT p{};
+        ::GetCursorPos(&p);
+        ::PostMessageW(control, WM_NCLBUTTONUP, Vertical() ? HTVSCROLL : HTHSCROLL, MAKELPARAM(p.x, p.y));
         result = 0;
         return true;
     }
@@ -269,13 +248,13 @@ void TSkinScrollbar::MakeOverlays() {
     if (!skin_ || !skin_->Scrollbar || skin_->Scrollbar->Bitmap.Empty()) return;
     HWND parent = ::GetParent(window_);
     if (!parent) return;
-    for (int kind = 0; kind < 2; ++kind) {
-        if (!WantsBar(kind)) continue;
-        auto overlay = std::make_unique<TWScrollbar>(*this, kind, parent);
+    for (const TScrollBarSide side : {TScrollBarSide::Horizontal, TScrollBarSide::Vertical}) {
+        if (!WantsBar(side)) continue;
+        auto overlay = std::make_unique<TWScrollbar>(*this, side, parent);
         overlay->SetEnabled(::IsWindowEnabled(window_) != FALSE);
         if (!overlay->Handle()) continue;
         overlay->Place();
-        overlays_[std::size_t(kind)] = std::move(overlay);
+        overlays_[std::size_t(side)] = std::move(overlay);
     }
 }
 
@@ -287,7 +266,7 @@ void TSkinScrollbar::PlaceOverlays() {
 void TSkinScrollbar::Unskin() {
     if (unskinned_) return;
     TSkinControl::Unskin();
-    if (lifeState_ == 6) {
+    if (lifeState_ == TLifeState::WindowGone) {
         // The control's window is gone but its object (which owns us) may live on: the bars it
         // no longer has must not stay on its parent.
         for (auto& overlay : overlays_)
@@ -334,7 +313,9 @@ void TSkinScrollbar::AfterMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESUL
         return;
     case WM_HSCROLL:
     case WM_VSCROLL:
-        if (TWScrollbar* overlay = Overlay(msg == WM_VSCROLL ? 1 : 0)) overlay->Refresh(true);
+        if (TWScrollbar* overlay =
+                Overlay(msg == WM_VSCROLL ? TScrollBarSide::Vertical : TScrollBarSide::Horizontal))
+            overlay->Refresh(true);
         return;
     case WM_MOUSEWHEEL:
         for (auto& overlay : overlays_)
@@ -369,11 +350,11 @@ void TSkinScrollbar::PaintTo(HDC dc, const RECT&) {
         if (!overlay) continue;
         if (overlay->Shown())
             overlay->Refresh(true);
-        else if (::GetWindowLongW(window_, GWL_STYLE) & (overlay->Kind() == 1 ? WS_VSCROLL : WS_HSCROLL))
+        else if (::GetWindowLongW(window_, GWL_STYLE) & (overlay->Vertical() ? WS_VSCROLL : WS_HSCROLL))
             overlay->Place();
     }
-    TWScrollbar* h = Overlay(0);
-    TWScrollbar* v = Overlay(1);
+    TWScrollbar* h = Overlay(TScrollBarSide::Horizontal);
+    TWScrollbar* v = Overlay(TScrollBarSide::Vertical);
     if (!h || !v || !h->Shown() || !v->Shown()) return;
     // The square where the two bars meet.
     RECT window{}, hr{}, vr{};

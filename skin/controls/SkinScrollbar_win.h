@@ -5,25 +5,27 @@
 #include <array>
 #include <memory>
 
-#include "skin/rules/SkinControlLayout.h"
 #include "skin/controls/SkinControl_win.h"
+#include "skin/rules/SkinControlLayout.h"
 
 class TSkinScrollbar;
 
 // The framework's notice that a control's scroll bars were rebuilt (passed on to the form).
 constexpr UINT ScrollBarsRebuiltNotice = 0xB033;
 
-// One overlay: over the control's horizontal bar (kind 0), its vertical bar (kind 1), or a
-// stand-alone scroll-bar control (kind 2).
+// Which of a control's scroll bars an overlay covers.
+enum class TScrollBarSide { Horizontal, Vertical };
+
+// One overlay over one of the control's own scroll bars.
 class TWScrollbar : public TWinControl {
 public:
-    TWScrollbar(TSkinScrollbar& skin, int kind, HWND parentWindow);
+    TWScrollbar(TSkinScrollbar& skin, TScrollBarSide side, HWND parentWindow);
     ~TWScrollbar() override;
     std::string ClassName() const override { return "TWScrollbar"; }
     bool WndProc(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
-    int Kind() const { return kind_; }
-    bool Vertical() const;
+    TScrollBarSide Side() const { return side_; }
+    bool Vertical() const { return side_ == TScrollBarSide::Vertical; }
     // Over the native bar when the control shows it, else hidden.
     void Place();
     // Repaints when the bar looks different from the last paint (or always with `force`).
@@ -44,7 +46,7 @@ private:
     void Paint(HDC dc);
     void Press(LPARAM lParam);
     TSkinScrollbar& skin_;
-    int kind_;
+    TScrollBarSide side_;
     HWND parentWindow_;
     int arrow_;
     skinctl::TScrollPart hot_ = skinctl::spNone;
@@ -61,21 +63,23 @@ class TSkinScrollbar : public TSkinControl {
 public:
     explicit TSkinScrollbar(TComponent* owner) : TSkinControl(owner) {}
     ~TSkinScrollbar() override;
-    void AttachControl(TWinControl* control, TSkinControlHost* form, TSkinData* skin, bool changeColour) override;
+    void AttachControl(TWinControl* control, TSkinControlHost* form, TSkinData* skin,
+                       bool changeColour) override;
     void AttachWindow(HWND window, TSkinData* skin, TSkinControlHost* form) override;
     void Unskin() override;
     bool BeforeMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
     void AfterMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
     void PaintTo(HDC dc, const RECT& rect) override;
     // The scroll-bar skins' own attach: `single` keeps the control's border its own.
-    virtual void AttachScrollControl(TWinControl* control, TSkinControlHost* form, TSkinData* skin, bool single);
+    virtual void AttachScrollControl(TWinControl* control, TSkinControlHost* form, TSkinData* skin,
+                                     bool single);
 
-    TWScrollbar* Overlay(int kind) const { return overlays_[std::size_t(kind)].get(); }
+    TWScrollbar* Overlay(TScrollBarSide side) const { return overlays_[std::size_t(side)].get(); }
     bool KeepsBorder() const { return keepBorder_; }
 
 protected:
-    // Which of the control's bars get an overlay (0 horizontal, 1 vertical).
-    virtual bool WantsBar(int kind) const { return kind == 0 || kind == 1; }
+    // Which of the control's bars get an overlay.
+    virtual bool WantsBar(TScrollBarSide) const { return true; }
     // Whether the control keeps painting its border itself whatever its style.
     virtual bool KeepsOwnBorder() const { return false; }
 
@@ -93,7 +97,7 @@ public:
     explicit TSkinScrollbarH(TComponent* owner) : TSkinScrollbar(owner) {}
 
 protected:
-    bool WantsBar(int kind) const override { return kind == 0; }
+    bool WantsBar(TScrollBarSide side) const override { return side == TScrollBarSide::Horizontal; }
 };
 
 // List views: both bars; the view draws its own border and header.
@@ -111,7 +115,7 @@ public:
     explicit TComboxScrollBar(TComponent* owner) : TSkinScrollbar(owner) {}
 
 protected:
-    bool WantsBar(int kind) const override { return kind == 1; }
+    bool WantsBar(TScrollBarSide side) const override { return side == TScrollBarSide::Vertical; }
     bool KeepsOwnBorder() const override { return true; }
 };
 

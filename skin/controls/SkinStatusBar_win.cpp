@@ -6,10 +6,10 @@
 #include <vector>
 
 #include "framework/Handle_win.h"
+#include "skin/controls/SkinControlPaint_win.h"
 #include "skin/model/Bitmap_win.h"
 #include "skin/model/ImgUtil_win.h"
 #include "skin/rules/SkinControlLayout.h"
-#include "skin/controls/SkinControlPaint_win.h"
 
 namespace {
 

@@ -7,12 +7,12 @@
 #include <cwchar>
 
 #include "framework/ComCtrls_win.h"
+#include "skin/controls/SkinControlPaint_win.h"
+#include "skin/controls/SkinUpDown_win.h"
 #include "skin/model/Bitmap_win.h"
 #include "skin/model/ImgUtil.h"
 #include "skin/model/ImgUtil_win.h"
 #include "skin/model/LateBoundUser32_win.h"
-#include "skin/controls/SkinControlPaint_win.h"
-#include "skin/controls/SkinUpDown_win.h"
 
 namespace {
 
@@ -85,7 +85,8 @@ bool TLabelFace::DrawItem(TSkinControl& container, WPARAM wParam, LPARAM lParam,
 
 // ---- Tab controls ----
 
-void TSkinTab::AttachControl(TWinControl* control, TSkinControlHost* form, TSkinData* skin, bool changeColour) {
+void TSkinTab::AttachControl(TWinControl* control, TSkinControlHost* form, TSkinData* skin,
+                             bool changeColour) {
     if (Attached()) return;
     TSkinControl::AttachControl(control, form, skin, changeColour);
     Prepare();

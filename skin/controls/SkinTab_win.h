@@ -4,9 +4,9 @@
 #include <string>
 
 #include "framework/Handle_win.h"
+#include "skin/controls/SkinControl_win.h"
 #include "skin/model/Bitmap.h"
 #include "skin/rules/SkinControlLayout.h"
-#include "skin/controls/SkinControl_win.h"
 
 // Labels (static windows) of a container that the skin paints with its face: their background
 // becomes the face. Plain labels get the face brush from their WM_CTLCOLORSTATIC; owner-drawn ones
@@ -29,7 +29,8 @@ private:
 class TSkinTab : public TSkinControl {
 public:
     explicit TSkinTab(TComponent* owner) : TSkinControl(owner) {}
-    void AttachControl(TWinControl* control, TSkinControlHost* form, TSkinData* skin, bool changeColour) override;
+    void AttachControl(TWinControl* control, TSkinControlHost* form, TSkinData* skin,
+                       bool changeColour) override;
     void AttachWindow(HWND window, TSkinData* skin, TSkinControlHost* form) override;
     bool BeforeMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
     void AfterMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
@@ -97,7 +98,8 @@ protected:
 class TSkinTabSheet : public TSkinControl {
 public:
     explicit TSkinTabSheet(TComponent* owner) : TSkinControl(owner) {}
-    void AttachControl(TWinControl* control, TSkinControlHost* form, TSkinData* skin, bool changeColour) override;
+    void AttachControl(TWinControl* control, TSkinControlHost* form, TSkinData* skin,
+                       bool changeColour) override;
     void AttachWindow(HWND window, TSkinData* skin, TSkinControlHost* form) override;
     bool BeforeMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
     void AfterMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;

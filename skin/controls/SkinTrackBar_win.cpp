@@ -2,10 +2,10 @@
 
 #include <commctrl.h>
 
-#include "skin/model/ImgUtil_win.h"
-#include "skin/rules/SkinFamily.h"
 #include "skin/controls/SkinFamily_win.h"
+#include "skin/model/ImgUtil_win.h"
 #include "skin/model/LateBoundUser32_win.h"
+#include "skin/rules/SkinFamily.h"
 
 void TSkinTrackBar::AfterAttach() {
     HWND parent = ::GetParent(window_);

@@ -2,9 +2,9 @@
 
 #include <commctrl.h>
 
+#include "skin/controls/SkinFamily_win.h"
 #include "skin/model/ImgUtil_win.h"
 #include "skin/rules/SkinFamily.h"
-#include "skin/controls/SkinFamily_win.h"
 
 bool TSkinUpDown::Horizontal() const {
     return (::GetWindowLongW(window_, GWL_STYLE) & UDS_HORZ) != 0;

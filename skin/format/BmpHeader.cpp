@@ -40,8 +40,7 @@ TBmpFault ReadBmpHeader(const std::uint8_t* b, std::size_t size, TBmpHeader& h) 
     }
     if (h.width <= 0 || h.height == 0) return TBmpFault::NoPixels;
     const std::int64_t rows = h.height < 0 ? -h.height : h.height;
-    if (h.width > kBmpMaxDimension || rows > kBmpMaxDimension ||
-        h.width * rows > kBmpMaxPixels)
+    if (h.width > kBmpMaxDimension || rows > kBmpMaxDimension || h.width * rows > kBmpMaxPixels)
         return TBmpFault::TooLarge;
     h.topDown = h.height < 0;
     h.height = rows;

@@ -2,7 +2,9 @@
 // The skinned frame of one top-level window (a framework form or a system dialog box): it
 // subclasses the window, takes over the non-client messages and draws the borders, the caption,
 // the title and the caption buttons from the skin, and shapes the window with a region cut from
-// the border images. The rules without a window are in SkinFrame.h; this is the Win32 half.
+// the border images. The rules without a window are in SkinFrame.h; this is the Win32 half, in
+// one file per job: WinSkinForm_win.cpp (set-up, start, menu bar, letting go), ...Messages_win.cpp,
+// ...Paint_win.cpp (size, region, frame and caption) and ...Caption_win.cpp (caption buttons).
 #include <windows.h>
 
 #include <memory>
@@ -31,6 +33,15 @@ constexpr UINT CaptionVisibilityQuery = 0x3515;
 constexpr UINT SkinIdentifyMessage = 0xBC4D;
 constexpr UINT SkinAnnounceMessage = 0xBC4E;
 
+// Where a frame is in its life.
+enum class TFrameState {
+    Waiting,    // attached; starts on SkinStartMessage
+    Running,    // started: the skin is painted
+    Resizing,   // starting: the window takes the skin's border sizes
+    Destroying, // WM_NCDESTROY is being handled
+    Dead,       // the window has gone; the object waits to be freed
+};
+
 // A caption button of the skin.
 class TWinSysButton : public TNCObject {
 public:
@@ -46,7 +57,8 @@ private:
 class TWinSkinForm : public TComponent, public TSkinnedFrame, public TSkinControlHost, public TMenuBarHost {
 public:
     // `manager`: the skin manager that attaches the frame and keeps it in its list.
-    TWinSkinForm(TComponent* owner, HWND window, TSkinData* skin, std::string className, TSkinManage* manager);
+    TWinSkinForm(TComponent* owner, HWND window, TSkinData* skin, std::string className,
+                 TSkinManage* manager);
     ~TWinSkinForm() override;
 
     // Set-up for a framework form (its message handler is wrapped too) or for a plain window.
@@ -56,7 +68,7 @@ public:
     // TSkinnedFrame
     TSkinWindow Window() const override { return window_; }
     TSkinData* Source() const override { return skin_; }
-    bool Dead() const override { return skinState_ == 6; }
+    bool Dead() const override { return skinState_ == TFrameState::Dead; }
     bool OwnModule() const override;
     void DetachFrame() override;
     void ReleaseWindow() override;
@@ -69,7 +81,7 @@ public:
     const frame::TBorders& Borders() const override { return borders_; }
     int MenuBarHeight() const override { return menuBarHeight_; }
     bool IsActive() const override { return isActive_; }
-    bool FrameRunning() const override { return skinState_ == 1; }
+    bool FrameRunning() const override { return skinState_ == TFrameState::Running; }
     TNCObject* CurrentNcObject() const override { return currentNc_; }
     void SetCurrentNcObject(TNCObject* object) override { currentNc_ = object; }
     void ResetCaptionHint() override;
@@ -84,8 +96,8 @@ public:
     const std::vector<TSkinControl*>& SkinnedControls() const override { return controls_; }
 
     HFONT CaptionFont() const { return captionFont_.get(); }
-    int SkinState() const { return skinState_; }
-    int FrameKind() const { return frameKind_; }
+    TFrameState SkinState() const { return skinState_; }
+    frame::TFrameKind FrameKind() const { return frameKind_; }
     bool FrameSkinned() const { return frameSkinned_; }
     const std::vector<std::unique_ptr<TWinSysButton>>& CaptionObjects() const { return captionObjects_; }
     void PaintCaptionButton(TWinSysButton& button);
@@ -131,8 +143,12 @@ private:
     void RunCaptionAction(TWinSysButton& button, POINT releasePoint);
     void ShowSkinSystemMenu(POINT screenPoint);
     void SetHoverTimer(bool running);
-    bool Maximised() const { return showState_ == 1; }
-    bool Minimised() const { return showState_ == 2; }
+    static RECT OuterRect(HWND window);
+    bool Maximised() const { return showState_ == frame::TShowState::Maximised; }
+    bool Minimised() const { return showState_ == frame::TShowState::Minimised; }
+
+    // A multi-document frame (it holds an "MDIClient") or child.
+    enum class TWindowKind { Plain, MdiFrame, MdiChild };
 
     HWND window_;
     TSkinData* skin_;
@@ -157,10 +173,10 @@ private:
     DWORD lastIconClick_ = 0;
     UINT doubleClickTime_ = 500;
     std::uint8_t styleBits_ = 0;
-    int windowKind_ = 0;
-    int frameKind_ = 0;
-    int showState_ = 0;
-    int skinState_ = 0;
+    TWindowKind windowKind_ = TWindowKind::Plain;
+    frame::TFrameKind frameKind_ = frame::TFrameKind::Sizeable;
+    frame::TShowState showState_ = frame::TShowState::Normal;
+    TFrameState skinState_ = TFrameState::Waiting;
     bool isActive_ = false;
     bool frameSkinned_ = false;
     bool rightToLeft_ = false;

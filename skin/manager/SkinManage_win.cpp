@@ -7,10 +7,10 @@
 #include "framework/ExtCtrls_win.h"
 #include "framework/Forms_win.h"
 #include "framework/Handle_win.h"
-#include "skin/model/LateBoundUser32_win.h"
-#include "skin/model/WinSkinData.h"
 #include "skin/frame/WinSkinForm_win.h"
 #include "skin/menus/WinSkinPopMenu_win.h"
+#include "skin/model/LateBoundUser32_win.h"
+#include "skin/model/WinSkinData.h"
 
 namespace {
 

@@ -4,9 +4,9 @@
 
 #include "framework/DebugSink_win.h"
 #include "framework/Menus_win.h"
+#include "skin/menus/WinSkinPopMenu_win.h"
 #include "skin/model/Bitmap_win.h"
 #include "skin/model/ImgUtil_win.h"
-#include "skin/menus/WinSkinPopMenu_win.h"
 #include "skin/model/WinSkinData.h"
 #include "skin/rules/SkinManage.h"
 

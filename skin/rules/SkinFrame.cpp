@@ -7,19 +7,20 @@
 
 namespace frame {
 
-int FrameKindOf(std::uint32_t style, std::uint32_t exStyle, const std::string& className, bool& dialogLike) {
-    int kind;
+TFrameKind FrameKindOf(std::uint32_t style, std::uint32_t exStyle, const std::string& className,
+                       bool& dialogLike) {
+    TFrameKind kind;
     if ((style & kCaption) != kCaption)
-        kind = 2;
+        kind = TFrameKind::Captionless;
     else if (style & kThickFrame)
-        kind = 0;
+        kind = TFrameKind::Sizeable;
     else if (style & kModalFrame)
-        kind = 3;
+        kind = TFrameKind::DialogFrame;
     else
-        kind = 1;
-    if (exStyle & kExDlgModalFrame) kind = 3;
+        kind = TFrameKind::Fixed;
+    if (exStyle & kExDlgModalFrame) kind = TFrameKind::DialogFrame;
     dialogLike = className == "#32770" || className == "TMessageForm";
-    if (dialogLike) kind = 3;
+    if (dialogLike) kind = TFrameKind::DialogFrame;
     return kind;
 }
 
@@ -32,17 +33,17 @@ std::uint8_t StyleBitsOf(std::uint32_t style, std::uint32_t exStyle, bool system
     return bits;
 }
 
-int ShowStateOf(int showCommand) {
-    if (showCommand == 2 || showCommand == 6 || showCommand == 7) return 2;
-    return showCommand == 3 ? 1 : 0;
+TShowState ShowStateOf(int showCommand) {
+    if (showCommand == 2 || showCommand == 6 || showCommand == 7) return TShowState::Minimised;
+    return showCommand == 3 ? TShowState::Maximised : TShowState::Normal;
 }
 
-int ShowStateOfSizeType(int sizeType) {
-    return sizeType == 1 ? 2 : sizeType == 2 ? 1 : 0;
+TShowState ShowStateOfSizeType(int sizeType) {
+    return sizeType == 1 ? TShowState::Minimised : sizeType == 2 ? TShowState::Maximised : TShowState::Normal;
 }
 
-TBorders BorderSizes(const TSkinData& skin, int frameKind) {
-    if (frameKind == 2) return {};
+TBorders BorderSizes(const TSkinData& skin, TFrameKind frameKind) {
+    if (frameKind == TFrameKind::Captionless) return {};
     auto frames = [](const TDataSkinBorder& b) { return std::max(1, b.FrameCount); };
     const TDataSkinBorder& left = skin.Border(TSkinData::bdLeft);
     const TDataSkinBorder& top = skin.Border(TSkinData::bdTop);
@@ -84,7 +85,7 @@ bool Allows(int code, bool first, const TCaptionState& s, int action) {
     case 100:
         return s.MdiChildMaximisedWithMenuBar;
     case 200:
-        return s.FrameKind == 3 && !s.DialogLike;
+        return s.FrameKind == TFrameKind::DialogFrame && !s.DialogLike;
     default:
         if (code >= 201 && code <= 999) return true;
         if (code >= 1000 && code <= 2000)
@@ -116,7 +117,7 @@ TButtonShow CaptionButtonVisible(const TDataSkinSysButton& button, const TCaptio
     case 3:
     case 11:
     case 12:
-        if (state.FrameKind == 3) show.Visible = false;
+        if (state.FrameKind == TFrameKind::DialogFrame) show.Visible = false;
         break;
     default:
         break;
@@ -197,7 +198,7 @@ TTitleLayout LayoutTitle(const TDataSkinTitle& title, const TTitleInput& in) {
     } else {
         r.Right = std::min(r.Right, in.Caption.Right - rightClip);
     }
-    if (in.FrameKind == 3 && title.TextAlignment == 0) r.Left -= 16;
+    if (in.FrameKind == TFrameKind::DialogFrame && title.TextAlignment == 0) r.Left -= 16;
     TTitleLayout out;
     out.TitleRect = {r.Left, in.Caption.Top, r.Right, in.Caption.Bottom};
     out.TextRect = {r.Left + title.TextBackLeft, r.Top, r.Right - title.TextBackRight, r.Bottom};

@@ -44,14 +44,16 @@ constexpr int kHtNowhere = 0;
 constexpr int kHtCaption = 2;
 constexpr int kHtMenu = 5;
 
-// FrameKind: 0 sizeable, 1 fixed, 2 captionless, 3 dialog frame. `dialogLike` is set for the
-// system dialog class and message forms.
-int FrameKindOf(std::uint32_t style, std::uint32_t exStyle, const std::string& className, bool& dialogLike);
+enum class TFrameKind { Sizeable, Fixed, Captionless, DialogFrame };
+// `dialogLike` is set for the system dialog class and message forms.
+TFrameKind FrameKindOf(std::uint32_t style, std::uint32_t exStyle, const std::string& className,
+                       bool& dialogLike);
 std::uint8_t StyleBitsOf(std::uint32_t style, std::uint32_t exStyle, bool systemMenuKnown);
-// ShowState from a window placement's show command: 2 minimised, 1 maximised, 0 normal.
-int ShowStateOf(int showCommand);
-// ShowState from WM_SIZE's size type.
-int ShowStateOfSizeType(int sizeType);
+enum class TShowState { Normal, Maximised, Minimised };
+// The show state from a window placement's show command.
+TShowState ShowStateOf(int showCommand);
+// The show state from WM_SIZE's size type.
+TShowState ShowStateOfSizeType(int sizeType);
 
 struct TBorders {
     int Left = 0;
@@ -60,14 +62,14 @@ struct TBorders {
     int Bottom = 0;
 };
 // The skinned frame's thickness: each border image's frame size (captionless windows get none).
-TBorders BorderSizes(const TSkinData& skin, int frameKind);
+TBorders BorderSizes(const TSkinData& skin, TFrameKind frameKind);
 
 // What decides whether a caption button shows.
 struct TCaptionState {
     bool Maximised = false;
     bool Active = false;
     std::uint8_t StyleBits = 0;
-    int FrameKind = 0;
+    TFrameKind FrameKind = TFrameKind::Sizeable;
     bool DialogLike = false;
     // A multi-document frame whose active child is maximised, with a skinned menu bar.
     bool MdiChildMaximisedWithMenuBar = false;
@@ -101,7 +103,7 @@ struct TTitleInput {
     int RightButtonsExtent = 0;
     bool RightToLeft = false;
     bool Popup = false;
-    int FrameKind = 0;
+    TFrameKind FrameKind = TFrameKind::Sizeable;
 };
 struct TTitleLayout {
     TRect TitleRect; // the text background's place (full caption height)

@@ -17,18 +17,19 @@ TEST(SkinFrame, KindsStyleBitsAndShowStates) {
     struct Row {
         std::uint32_t style, exStyle;
         const char* cls;
-        int kind;
+        TFrameKind kind;
         bool dialogLike;
     };
     const Row rows[] = {
-        {kCaption | kThickFrame, 0, "TForm1", 0, false},
-        {kCaption, 0, "TForm1", 1, false},
-        {kCaption | kModalFrame, 0, "TForm1", 3, false},
-        {kCaption | kThickFrame, kExDlgModalFrame, "TForm1", 3, false},
-        {0x800000 | kThickFrame, 0, "TForm1", 2, false}, // a border without the dialog frame bit
-        {kCaption | kThickFrame, 0, "#32770", 3, true},
-        {kCaption, 0, "TMessageForm", 3, true},
-        {0, 0, "#32770", 3, true}, // the dialog classes always take the dialog frame
+        {kCaption | kThickFrame, 0, "TForm1", TFrameKind::Sizeable, false},
+        {kCaption, 0, "TForm1", TFrameKind::Fixed, false},
+        {kCaption | kModalFrame, 0, "TForm1", TFrameKind::DialogFrame, false},
+        {kCaption | kThickFrame, kExDlgModalFrame, "TForm1", TFrameKind::DialogFrame, false},
+        {0x800000 | kThickFrame, 0, "TForm1", TFrameKind::Captionless,
+         false}, // a border without the dialog frame bit
+        {kCaption | kThickFrame, 0, "#32770", TFrameKind::DialogFrame, true},
+        {kCaption, 0, "TMessageForm", TFrameKind::DialogFrame, true},
+        {0, 0, "#32770", TFrameKind::DialogFrame, true}, // the dialog classes always take the dialog frame
     };
     for (const Row& r : rows) {
         bool dialogLike = false;
@@ -37,12 +38,14 @@ TEST(SkinFrame, KindsStyleBitsAndShowStates) {
     }
     EXPECT_EQ(StyleBitsOf(kSysMenu | kMinimizeBox | kMaximizeBox, kExContextHelp, false), 15);
     EXPECT_EQ(StyleBitsOf(kMinimizeBox, 0, true), kBitMinimize | kBitSysMenu);
-    const int showStates[] = {0, 0, 2, 1, 0, 0, 2, 2, 0, 0};
+    using S = TShowState;
+    const S showStates[] = {S::Normal, S::Normal,    S::Minimised, S::Maximised, S::Normal,
+                            S::Normal, S::Minimised, S::Minimised, S::Normal,    S::Normal};
     for (int cmd = 0; cmd < 10; ++cmd)
         EXPECT_EQ(ShowStateOf(cmd), showStates[cmd]) << cmd;
-    EXPECT_EQ(ShowStateOfSizeType(1), 2);
-    EXPECT_EQ(ShowStateOfSizeType(2), 1);
-    EXPECT_EQ(ShowStateOfSizeType(0), 0);
+    EXPECT_EQ(ShowStateOfSizeType(1), S::Minimised);
+    EXPECT_EQ(ShowStateOfSizeType(2), S::Maximised);
+    EXPECT_EQ(ShowStateOfSizeType(0), S::Normal);
 }
 
 TEST(SkinFrame, CaptionButtonVisibilityTable) {
@@ -56,7 +59,7 @@ TEST(SkinFrame, CaptionButtonVisibilityTable) {
     TCaptionState help = bare;
     help.StyleBits = kBitContextHelp | kBitSysMenu;
     TCaptionState dialog = bare;
-    dialog.FrameKind = 3;
+    dialog.FrameKind = TFrameKind::DialogFrame;
     dialog.StyleBits = kBitSysMenu;
     TCaptionState asking = normal;
     asking.QueryVisibility = [](int code, int action) { return code == 1500 && action == 50 ? 1L : 0L; };
@@ -154,19 +157,48 @@ TEST(SkinFrame, ButtonCellsFramesAndTitlePlacement) {
     struct TitleRow {
         int alignment;
         bool rtl, popup;
-        int frameKind, textWidth;
+        TFrameKind frameKind;
+        int textWidth;
         TRect titleRect, textRect;
         const char* what;
     };
     const TitleRow titles[] = {
-        {0, false, false, 0, 100, {12, 0, 117, 30}, {15, 10, 115, 24}, "left"},
-        {1, false, false, 0, 100, {147, 0, 252, 30}, {150, 10, 250, 24}, "centred"},
-        {2, false, false, 0, 100, {231, 0, 336, 30}, {234, 10, 334, 24}, "right"},
-        {0, false, false, 0, 400, {12, 0, 336, 30}, {15, 10, 334, 24}, "clipped at TextRightClip"},
-        {0, false, true, 0, 400, {12, 0, 341, 30}, {15, 10, 339, 24}, "popup clipped at the buttons"},
-        {0, false, false, 3, 100, {-4, 0, 117, 30}, {-1, 10, 115, 24}, "dialog frame has no icon"},
-        {0, true, false, 0, 100, {251, 0, 356, 30}, {254, 10, 354, 24}, "right to left"},
-        {2, true, false, 0, 100, {22, 0, 127, 30}, {25, 10, 125, 24}, "right to left, aligned right"},
+        {0, false, false, TFrameKind::Sizeable, 100, {12, 0, 117, 30}, {15, 10, 115, 24}, "left"},
+        {1, false, false, TFrameKind::Sizeable, 100, {147, 0, 252, 30}, {150, 10, 250, 24}, "centred"},
+        {2, false, false, TFrameKind::Sizeable, 100, {231, 0, 336, 30}, {234, 10, 334, 24}, "right"},
+        {0,
+         false,
+         false,
+         TFrameKind::Sizeable,
+         400,
+         {12, 0, 336, 30},
+         {15, 10, 334, 24},
+         "clipped at TextRightClip"},
+        {0,
+         false,
+         true,
+         TFrameKind::Sizeable,
+         400,
+         {12, 0, 341, 30},
+         {15, 10, 339, 24},
+         "popup clipped at the buttons"},
+        {0,
+         false,
+         false,
+         TFrameKind::DialogFrame,
+         100,
+         {-4, 0, 117, 30},
+         {-1, 10, 115, 24},
+         "dialog frame has no icon"},
+        {0, true, false, TFrameKind::Sizeable, 100, {251, 0, 356, 30}, {254, 10, 354, 24}, "right to left"},
+        {2,
+         true,
+         false,
+         TFrameKind::Sizeable,
+         100,
+         {22, 0, 127, 30},
+         {25, 10, 125, 24},
+         "right to left, aligned right"},
     };
     EXPECT_EQ(TitleWidth(t, 100), 168);
     for (const TitleRow& r : titles) {
@@ -209,9 +241,9 @@ TEST(SkinFrame, NonClientGeometryBordersAndRegionRows) {
         skin.Border(TSkinData::bdRight).FrameCount = 1;
         skin.Border(TSkinData::bdBottom).Bitmap = TBitmap32(40, 12);
         skin.Border(TSkinData::bdBottom).FrameCount = 2;
-        const TBorders b = BorderSizes(skin, 0);
+        const TBorders b = BorderSizes(skin, TFrameKind::Sizeable);
         EXPECT_EQ((std::array<int, 4>{b.Left, b.Top, b.Right, b.Bottom}), (std::array<int, 4>{4, 30, 5, 6}));
-        const TBorders none = BorderSizes(skin, 2);
+        const TBorders none = BorderSizes(skin, TFrameKind::Captionless);
         EXPECT_EQ(none.Top + none.Left + none.Right + none.Bottom, 0);
     }
     SetSkinPlatform(previous);

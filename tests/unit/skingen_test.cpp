@@ -1,8 +1,8 @@
 // The product's own skin as committed in resources/skin (written by tools/skingen), read with the
 // engine's INI reader and BMP loader: every element fits the painters that draw it and its texts
 // stay readable.
-#include "skin/model/Bitmap.h"
 #include "skin/format/WinSkinIni.h"
+#include "skin/model/Bitmap.h"
 
 #include <gtest/gtest.h>
 

@@ -15,15 +15,15 @@
 #include "helpers/MessagePump.h"
 #include "helpers/SkinTestPlatform.h"
 #include "helpers/UpdaterSkin.h"
-#include "skin/model/Bitmap_win.h"
-#include "skin/model/ImgUtil.h"
-#include "skin/model/ImgUtil_win.h"
 #include "skin/controls/SkinButton_win.h"
 #include "skin/controls/SkinControlFactory_win.h"
 #include "skin/controls/SkinControlMap_win.h"
-#include "skin/manager/SkinManage_win.h"
-#include "skin/model/WinSkinData_win.h"
 #include "skin/frame/WinSkinForm_win.h"
+#include "skin/manager/SkinManage_win.h"
+#include "skin/model/Bitmap_win.h"
+#include "skin/model/ImgUtil.h"
+#include "skin/model/ImgUtil_win.h"
+#include "skin/model/WinSkinData_win.h"
 
 namespace {
 
@@ -103,7 +103,8 @@ protected:
             TSkinManage* manager = Win32SkinManager();
             return manager ? dynamic_cast<TWinSkinForm*>(manager->FindSkinnedForm(wnd)) : nullptr;
         };
-        EXPECT_TRUE(PumpUntil([&] { return frame() && frame()->SkinState() == 1; }, 10000));
+        EXPECT_TRUE(
+            PumpUntil([&] { return frame() && frame()->SkinState() == TFrameState::Running; }, 10000));
         PumpFor(100);
         return frame();
     }
@@ -233,7 +234,7 @@ TEST_F(SkinnedControls, TheWalkLeavesTaggedSwitchedOffAndNilClassesAloneAndWraps
 
     const std::size_t wrappers = frame->SkinnedControls().size();
     EXPECT_EQ(wrappers, 4u);
-    SkinChildControls(*frame, form_.get());
+    SkinChildControls(*frame);
     EXPECT_EQ(frame->SkinnedControls().size(), wrappers) << "a second walk wraps nothing again";
 }
 
@@ -253,7 +254,7 @@ TEST_F(SkinnedControls, FiveHundredRoundsOfSkinPaintAndUnskinHoldNoHandle) {
     };
     auto running = [&] {
         auto* f = dynamic_cast<TWinSkinForm*>(manager->FindSkinnedForm(wnd));
-        return f && f->SkinState() == 1;
+        return f && f->SkinState() == TFrameState::Running;
     };
     request(saUnskinAll);
     PumpFor(100);

@@ -210,7 +210,7 @@ TEST_F(ControlSkins, LogOverlayBarFollowsAppendedLines) {
     memo->SetCaption(lines);
     auto* skin = Skin<TSkinScrollbar>(memo);
     EXPECT_TRUE(Queried(wnd));
-    TWScrollbar* overlay = skin->Overlay(1);
+    TWScrollbar* overlay = skin->Overlay(TScrollBarSide::Vertical);
     ASSERT_NE(overlay, nullptr);
     PumpFor(50);
     ASSERT_TRUE(overlay->Shown());

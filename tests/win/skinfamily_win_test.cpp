@@ -17,16 +17,16 @@
 #include "helpers/MessagePump.h"
 #include "helpers/SkinTestPlatform.h"
 #include "helpers/UpdaterSkin.h"
-#include "skin/model/Bitmap_win.h"
-#include "skin/model/ImgUtil_win.h"
 #include "skin/controls/SkinComBox_win.h"
 #include "skin/controls/SkinDateTime_win.h"
 #include "skin/controls/SkinHeader_win.h"
-#include "skin/rules/SkinManage.h"
 #include "skin/controls/SkinMP_win.h"
 #include "skin/controls/SkinTrackBar_win.h"
 #include "skin/controls/SkinUpDown_win.h"
+#include "skin/model/Bitmap_win.h"
+#include "skin/model/ImgUtil_win.h"
 #include "skin/model/WinSkinData_win.h"
+#include "skin/rules/SkinManage.h"
 
 namespace {
 

@@ -94,7 +94,7 @@ protected:
     }
     static bool Running(HWND wnd) {
         TWinSkinForm* frame = FrameOf(wnd);
-        return frame && frame->SkinState() == 1;
+        return frame && frame->SkinState() == TFrameState::Running;
     }
 
     std::unique_ptr<TSkinTestPlatform> platform_;
@@ -221,7 +221,8 @@ TEST_F(SkinnedFrame, SystemDialogsAreSkinnedUnlessTheyAskForTheForeground) {
     ::ShowWindow(dialog.get(), SW_SHOW);
     ::SetActiveWindow(dialog.get());
     ASSERT_TRUE(PumpUntil([&] { return Running(dialog.get()); }, 10000));
-    EXPECT_EQ(FrameOf(dialog.get())->FrameKind(), 3) << "a dialog takes the dialog frame";
+    EXPECT_EQ(FrameOf(dialog.get())->FrameKind(), frame::TFrameKind::DialogFrame)
+        << "a dialog takes the dialog frame";
     ::ShowWindow(foreground.get(), SW_SHOW);
     ::SetActiveWindow(foreground.get());
     PumpFor(300);

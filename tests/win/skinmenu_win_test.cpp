@@ -127,7 +127,8 @@ protected:
         skin_->SetActive(true);
         skin_->Loaded();
         form_->Show();
-        ASSERT_TRUE(PumpUntil([&] { return Frame() && Frame()->SkinState() == 1; }, 10000));
+        ASSERT_TRUE(
+            PumpUntil([&] { return Frame() && Frame()->SkinState() == TFrameState::Running; }, 10000));
         PumpFor(200);
     }
     void TearDown() override { platform_.reset(); }

@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "skin/model/ImgUtil.h"
-#include "skin/rules/SkinFrame.h"
 #include "skin/model/WinSkinData.h"
+#include "skin/rules/SkinFrame.h"
 
 namespace {
 
@@ -69,7 +69,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "framebench: cannot load %s: %s\n", argv[1], skin.LastLoadError().c_str());
         return 1;
     }
-    const frame::TBorders b = frame::BorderSizes(skin, 0);
+    const frame::TBorders b = frame::BorderSizes(skin, frame::TFrameKind::Sizeable);
     const Window win;
     TBitmap32 caption(win.w, b.Top);
 

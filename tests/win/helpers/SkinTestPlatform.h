@@ -6,8 +6,8 @@
 
 #include "framework/Application_win.h"
 #include "UpdaterSkin.h"
-#include "skin/model/ImgUtil_win.h"
 #include "skin/manager/SkinManage_win.h"
+#include "skin/model/ImgUtil_win.h"
 #include "skin/model/WinSkinData_win.h"
 
 class TSkinTestPlatform {
