@@ -3,18 +3,8 @@
 
 #include <windowsx.h>
 
-#include <algorithm>
-#include <climits>
-
-#include "framework/DebugSink_win.h"
-#include "framework/ExtCtrls_win.h"
 #include "framework/Forms_win.h"
-#include "framework/Menus_win.h"
 #include "skin/controls/SkinControlMap_win.h"
-#include "skin/controls/SkinControl_win.h"
-#include "skin/menus/WinSkinMenu_win.h"
-#include "skin/model/Bitmap_win.h"
-#include "skin/model/ImgUtil_win.h"
 #include "skin/model/WinSkinData.h"
 
 // ---- The window's messages ----

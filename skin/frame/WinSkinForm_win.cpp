@@ -1,9 +1,6 @@
 #include "skin/frame/WinSkinForm_win.h"
 
-#include <windowsx.h>
-
 #include <algorithm>
-#include <climits>
 
 #include "framework/DebugSink_win.h"
 #include "framework/ExtCtrls_win.h"
@@ -11,7 +8,6 @@
 #include "framework/Menus_win.h"
 #include "skin/controls/SkinControlMap_win.h"
 #include "skin/controls/SkinControl_win.h"
-#include "skin/menus/WinSkinMenu_win.h"
 #include "skin/model/Bitmap_win.h"
 #include "skin/model/ImgUtil_win.h"
 #include "skin/model/WinSkinData.h"
