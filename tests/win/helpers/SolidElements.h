@@ -1,0 +1,28 @@
+#pragma once
+// Stand-ins for skin elements whose frames (and parts) are solid shades of known colour, so that
+// one pixel of a painted control tells which frame and part the skin drew there.
+#include <memory>
+
+#include "skin/Bitmap.h"
+#include "skin/WinSkinData.h"
+
+// Shade(1) to Shade(31) all differ, and none is magenta, the skins' see-through colour.
+constexpr TColor Shade(int k) {
+    return RGBColour(40 * k, 255 - 30 * k, 70 * k);
+}
+
+// `frames` frames of frameWidth x height side by side, frame k solid Shade(first + k - 1).
+inline TBitmap32 SolidStrip(int frames, int frameWidth, int height, int first = 1) {
+    TBitmap32 strip(frames * frameWidth, height);
+    for (int k = 1; k <= frames; ++k)
+        strip.FillRect({(k - 1) * frameWidth, 0, k * frameWidth, height}, Shade(first + k - 1));
+    return strip;
+}
+
+template <typename T>
+std::unique_ptr<T> Element(const char* name, int frames, int frameWidth, int height, int first = 1) {
+    auto element = std::make_unique<T>(name);
+    element->Bitmap = SolidStrip(frames, frameWidth, height, first);
+    element->FrameCount = frames;
+    return element;
+}
