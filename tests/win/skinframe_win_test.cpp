@@ -109,15 +109,10 @@ TEST_F(SkinnedFrame, ActivationSkinsOnceKeepsTheClientAndDetachingRestoresTheFra
     const SIZE nativeSize = WindowSize(plain->Handle());
     TForm* form = MakeForm(L"TSkinnedForm", kButtons);
     TSkinData* skin = SkinFor(form);
-    // The bottom border's frames, 1 active and 2 inactive, stacked: each a 5-pixel left part, a
-    // middle and a 6-pixel right part of its own shade.
+    // The bottom border's frames, 1 active and 2 inactive: each a 5-pixel left part, a middle and a
+    // 6-pixel right part of its own shade.
     TDataSkinBorder& bottom = skin->Border(TSkinData::bdBottom);
-    bottom.Bitmap = TBitmap32(32, 2 * 4);
-    for (int k = 0; k < 2; ++k) {
-        bottom.Bitmap.FillRect({0, 4 * k, 5, 4 * k + 4}, Shade(3 * k + 1));
-        bottom.Bitmap.FillRect({5, 4 * k, 26, 4 * k + 4}, Shade(3 * k + 2));
-        bottom.Bitmap.FillRect({26, 4 * k, 32, 4 * k + 4}, Shade(3 * k + 3));
-    }
+    bottom.Bitmap = BandedStack(2, 32, 4, 5, 6);
     bottom.FrameCount = 2;
     bottom.LeftWidth = 5;
     bottom.RightWidth = 6;

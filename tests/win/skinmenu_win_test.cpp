@@ -155,12 +155,7 @@ TEST_F(SkinnedMenus, TheMenuBarIsPaintedInTheSkinUnderTheCaption) {
     for (const int tile : {0, 1}) {
         SCOPED_TRACE(tile);
         auto element = std::make_unique<TDataSkinObject>("MenuBar");
-        element->Bitmap = TBitmap32(20, 2 * 10);
-        for (int k = 0; k < 2; ++k) {
-            element->Bitmap.FillRect({0, 10 * k, 5, 10 * k + 10}, Shade(3 * k + 1));
-            element->Bitmap.FillRect({5, 10 * k, 14, 10 * k + 10}, Shade(3 * k + 2));
-            element->Bitmap.FillRect({14, 10 * k, 20, 10 * k + 10}, Shade(3 * k + 3));
-        }
+        element->Bitmap = BandedStack(2, 20, 10, 5, 6);
         element->LeftWidth = 5;
         element->RightWidth = 6;
         element->Tile = tile;

@@ -120,13 +120,12 @@ public:
     template <class S> void Skin(TWinControl* control) {
         (new S(control))->AttachControl(control, nullptr, skin_, false);
     }
-    HWND Child(const wchar_t* cls, DWORD style, int x, int y, int w, int h) const {
-        return ::CreateWindowExW(0, cls, L"", WS_CHILD | WS_VISIBLE | style, x, y, w, h, Wnd(), nullptr,
-                                 ::GetModuleHandleW(nullptr), nullptr);
-    }
-    template <typename T> TSkinControl* Wrap(HWND wnd) {
+    // A skin of class T on a new child window of class `cls`.
+    template <typename T> TSkinControl* Wrap(const wchar_t* cls, DWORD style, int x, int y, int w, int h) {
         auto* wrapper = new T(form_.get());
-        wrapper->AttachWindow(wnd, skin_, nullptr);
+        wrapper->AttachWindow(::CreateWindowExW(0, cls, L"", WS_CHILD | WS_VISIBLE | style, x, y, w, h, Wnd(),
+                                                nullptr, ::GetModuleHandleW(nullptr), nullptr),
+                              skin_, nullptr);
         return wrapper;
     }
 
@@ -248,27 +247,22 @@ void FamilyRounds(HandleRounds& t, TRounds& rounds) {
     t.skin_->TrackThumbHorz = Element<TDataSkinObject>("Trackbar.ThumbHorz", 5, 11, 21);
     t.form_->Show();
     rounds.round = [&t](int round) {
-        HWND windows[] = {t.Child(L"combobox", CBS_DROPDOWNLIST, 10, 10, 140, 120),
-                          t.Child(TRACKBAR_CLASSW, TBS_HORZ, 10, 140, 200, 36),
-                          t.Child(UPDOWN_CLASSW, 0, 230, 10, 18, 40),
-                          t.Child(WC_HEADERW, HDS_BUTTONS, 10, 190, 300, 24),
-                          t.Child(DATETIMEPICK_CLASSW, WS_BORDER, 10, 230, 150, 24)};
-        TSkinControl* wrappers[] = {t.Wrap<TSkinComBox>(windows[0]), t.Wrap<TSkinTrackBar>(windows[1]),
-                                    t.Wrap<TSkinUpDown>(windows[2]), t.Wrap<TSkinHeader>(windows[3]),
-                                    t.Wrap<TSkinDateTime>(windows[4])};
-        for (HWND wnd : windows) {
-            ::RedrawWindow(wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_FRAME);
-            ::SendMessageW(wnd, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
+        TSkinControl* wrappers[] = {t.Wrap<TSkinComBox>(L"combobox", CBS_DROPDOWNLIST, 10, 10, 140, 120),
+                                    t.Wrap<TSkinTrackBar>(TRACKBAR_CLASSW, TBS_HORZ, 10, 140, 200, 36),
+                                    t.Wrap<TSkinUpDown>(UPDOWN_CLASSW, 0, 230, 10, 18, 40),
+                                    t.Wrap<TSkinHeader>(WC_HEADERW, HDS_BUTTONS, 10, 190, 300, 24),
+                                    t.Wrap<TSkinDateTime>(DATETIMEPICK_CLASSW, WS_BORDER, 10, 230, 150, 24)};
+        for (TSkinControl* wrapper : wrappers) {
+            ::RedrawWindow(wrapper->Window(), nullptr, nullptr,
+                           RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_FRAME);
+            ::SendMessageW(wrapper->Window(), WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
         }
         // Half the rounds the skins go first, half the windows.
-        for (int i = 0; i < 5; ++i) {
-            if (round % 2) {
-                delete wrappers[i];
-                ::DestroyWindow(windows[i]);
-            } else {
-                ::DestroyWindow(windows[i]);
-                delete wrappers[i];
-            }
+        for (TSkinControl* wrapper : wrappers) {
+            HWND wnd = wrapper->Window();
+            if (round % 2) delete wrapper;
+            ::DestroyWindow(wnd);
+            if (round % 2 == 0) delete wrapper;
         }
         if (round % 50 == 0) PumpFor(1);
     };

@@ -26,3 +26,16 @@ std::unique_ptr<T> Element(const char* name, int frames, int frameWidth, int hei
     element->FrameCount = frames;
     return element;
 }
+
+// `frames` frames of width x height stacked top to bottom, each a left band `left` wide, a middle
+// and a right band `right` wide: frame k in Shade(3k - 2), Shade(3k - 1) and Shade(3k).
+inline TBitmap32 BandedStack(int frames, int width, int height, int left, int right) {
+    TBitmap32 image(width, frames * height);
+    for (int k = 1; k <= frames; ++k) {
+        const int top = (k - 1) * height, bottom = k * height;
+        image.FillRect({0, top, left, bottom}, Shade(3 * k - 2));
+        image.FillRect({left, top, width - right, bottom}, Shade(3 * k - 1));
+        image.FillRect({width - right, top, width, bottom}, Shade(3 * k));
+    }
+    return image;
+}
