@@ -10,6 +10,7 @@
 #include <cwchar>
 #include <functional>
 #include <memory>
+#include <ostream>
 #include <string>
 
 #include "framework/Application_win.h"
@@ -53,6 +54,9 @@ struct TRoundCase {
     bool withManager; // forms are skinned when activated
     void (*prepare)(HandleRounds& t, TRounds& rounds);
 };
+void PrintTo(const TRoundCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 // Menu windows that were shown, as the window procedures see them.
 int g_menusShown = 0;
