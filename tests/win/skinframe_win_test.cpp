@@ -1,7 +1,7 @@
 // The skin manager's hook and the skinned frame on real windows under Wine: a form is skinned when
 // it is activated (once), keeps its client size, gets its region and its painted borders, reacts
-// to the pointer on its caption buttons and lets go exactly; Tag 99 forms and dialogs with
-// DS_SETFOREGROUND keep their own frame.
+// to the pointer on its caption buttons and lets go exactly; Tag 99 forms, dialogs with
+// DS_SETFOREGROUND and a corrupt stored skin keep the system's frame.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -13,8 +13,10 @@
 
 #include "framework/Application_win.h"
 #include "framework/Forms_win.h"
+#include "helpers/MenuScript.h"
 #include "helpers/MessagePump.h"
 #include "helpers/SkinTestPlatform.h"
+#include "helpers/SolidElements.h"
 #include "helpers/UpdaterSkin.h"
 #include "skin/model/Bitmap_win.h"
 #include "skin/model/ImgUtil_win.h"
@@ -107,13 +109,25 @@ TEST_F(SkinnedFrame, ActivationSkinsOnceKeepsTheClientAndDetachingRestoresTheFra
     const SIZE nativeSize = WindowSize(plain->Handle());
     TForm* form = MakeForm(L"TSkinnedForm", kButtons);
     TSkinData* skin = SkinFor(form);
+    // The bottom border's frames, 1 active and 2 inactive: each a 5-pixel left part, a middle and a
+    // 6-pixel right part of its own shade.
+    TDataSkinBorder& bottom = skin->Border(TSkinData::bdBottom);
+    bottom.Bitmap = BandedStack(2, 32, 4, 5, 6);
+    bottom.FrameCount = 2;
+    bottom.LeftWidth = 5;
+    bottom.RightWidth = 6;
+    bottom.TopHeight = bottom.BottomHeight = 0;
     TForm* tagged = MakeForm(L"TTaggedForm");
     tagged->Tag = 99;
     HWND wnd = form->Handle();
     EXPECT_FALSE(Skinned(wnd)) << "nothing is skinned before it is activated";
 
+    // The Tag 99 form is activated first: once the form after it is skinned, both were seen.
+    tagged->Show();
     form->Show();
     ASSERT_TRUE(PumpUntil([&] { return Running(wnd); }, 10000));
+    EXPECT_FALSE(Skinned(tagged->Handle()));
+    EXPECT_FALSE(HasRegion(tagged->Handle()));
     TWinSkinForm* frame = FrameOf(wnd);
     const frame::TBorders b = frame->Borders();
     EXPECT_GT(b.Top, 0);
@@ -124,14 +138,19 @@ TEST_F(SkinnedFrame, ActivationSkinsOnceKeepsTheClientAndDetachingRestoresTheFra
     EXPECT_EQ(skinnedSize.cy, 253 + b.Top + b.Bottom);
     EXPECT_TRUE(HasRegion(wnd)) << "the product skin's side borders are shaped";
 
-    // The bottom border on screen is the skin's bottom element.
+    // The bottom border on screen: the frame's left part and right part at their own widths, the
+    // middle between them.
     PumpFor(200);
-    const TBitmap32 expected =
-        frame::BorderStrip(skin->Border(TSkinData::bdBottom), skinnedSize.cx - b.Left - b.Right, b.Bottom,
-                           true, frame->IsActive());
-    const TBitmap32 shown =
-        WindowPixels(wnd, {b.Left, skinnedSize.cy - b.Bottom, skinnedSize.cx - b.Right, skinnedSize.cy});
-    EXPECT_TRUE(shown.SamePixels(expected));
+    EXPECT_EQ(b.Bottom, 4);
+    auto bottomShades = [&] {
+        const TBitmap32 shown =
+            WindowPixels(wnd, {b.Left, skinnedSize.cy - 4, skinnedSize.cx - b.Right, skinnedSize.cy});
+        const int w = shown.Width();
+        return std::vector<TColor>{shown.Pixel(0, 0),     shown.Pixel(4, 3),     shown.Pixel(5, 1),
+                                   shown.Pixel(w - 7, 2), shown.Pixel(w - 6, 0), shown.Pixel(w - 1, 3)};
+    };
+    EXPECT_EQ(bottomShades(),
+              (std::vector<TColor>{Shade(1), Shade(1), Shade(2), Shade(2), Shade(3), Shade(3)}));
 
     // A new title is painted in the skin's caption at once (through the form's wrapped handler).
     const RECT captionBand{b.Left, 0, skinnedSize.cx - b.Right, b.Top};
@@ -142,13 +161,14 @@ TEST_F(SkinnedFrame, ActivationSkinsOnceKeepsTheClientAndDetachingRestoresTheFra
     EXPECT_EQ(newTitle.Pixel(1, 1), oldTitle.Pixel(1, 1)) << "still the skin's caption, not the system's";
     form->SetCaption(L"Skinned 窗口");
 
-    // Activated again, and the Tag 99 form activated: still one frame.
+    // The Tag 99 form activated leaves the form inactive, in frame 2; activated again, still one frame.
     tagged->Show();
+    EXPECT_EQ(bottomShades(),
+              (std::vector<TColor>{Shade(4), Shade(4), Shade(5), Shade(5), Shade(6), Shade(6)}));
     form->Show();
     PumpFor(300);
     EXPECT_EQ(Win32SkinManager()->SkinnedForms().size(), 1u);
     EXPECT_FALSE(Skinned(tagged->Handle()));
-    EXPECT_FALSE(HasRegion(tagged->Handle()));
 
     // Hover and press change the close button's picture; releasing on it runs the close.
     TWinSysButton* close = nullptr;
@@ -218,14 +238,14 @@ TEST_F(SkinnedFrame, SystemDialogsAreSkinnedUnlessTheyAskForTheForeground) {
     unique_hwnd dialog(MakeDialog(0));
     unique_hwnd foreground(MakeDialog(DS_SETFOREGROUND));
     ASSERT_TRUE(dialog && foreground);
-    ::ShowWindow(dialog.get(), SW_SHOW);
-    ::SetActiveWindow(dialog.get());
+    // The one asking for the foreground is activated first: once the other is skinned, both were seen.
+    for (HWND d : {foreground.get(), dialog.get()}) {
+        ::ShowWindow(d, SW_SHOW);
+        ::SetActiveWindow(d);
+    }
     ASSERT_TRUE(PumpUntil([&] { return Running(dialog.get()); }, 10000));
     EXPECT_EQ(FrameOf(dialog.get())->FrameKind(), frame::TFrameKind::DialogFrame)
         << "a dialog takes the dialog frame";
-    ::ShowWindow(foreground.get(), SW_SHOW);
-    ::SetActiveWindow(foreground.get());
-    PumpFor(300);
     EXPECT_FALSE(Skinned(foreground.get()));
 
     // A dialog that dies leaves a dead frame, which the next look at the list frees.
@@ -235,96 +255,86 @@ TEST_F(SkinnedFrame, SystemDialogsAreSkinnedUnlessTheyAskForTheForeground) {
     EXPECT_EQ(Win32SkinManager()->SkinnedForms().size(), 1u);
 }
 
-// What a timer saw of the open popup menu, before it closed the menu.
-struct MenuLook {
-    int answer = -1;
-    size_t skinnedMenus = 0;
-    TBitmap32 pixels;
-};
-MenuLook g_menuLook;
-
-void CALLBACK LookAtOpenMenu(HWND, UINT, UINT_PTR id, DWORD) {
-    HWND menu = ::FindWindowW(L"#32768", nullptr);
-    if (!menu || !::IsWindowVisible(menu)) return;
-    ::KillTimer(nullptr, id);
-    g_menuLook.answer = int(::SendMessageW(menu, SkinQueryMessage, 0, 0));
-    g_menuLook.skinnedMenus = Win32SkinManager()->SkinnedMenuCount();
-    RECT r{};
-    ::GetWindowRect(menu, &r);
-    g_menuLook.pixels = WindowPixels(menu, {0, 0, r.right - r.left, r.bottom - r.top});
-    ::EndMenu();
-}
-
 TEST_F(SkinnedFrame, PopupMenusGetTheSkinsBorderAndBackground) {
     TForm* form = MakeForm(L"TMenuOwner");
     TSkinData* skin = SkinFor(form);
     form->Show();
     ASSERT_TRUE(PumpUntil([&] { return Running(form->Handle()); }, 10000));
     ASSERT_TRUE(skin->MenuBackground && !skin->MenuBackground->Bitmap.Empty()) << "the product skin has one";
+    // Its 3-pixel bands in their own shades: left and right ones the full height, top and bottom
+    // ones between them.
+    TDataSkinObject& element = *skin->MenuBackground;
+    element.Bitmap = TBitmap32(12, 12, Shade(5));
+    element.Bitmap.FillRect({0, 0, 3, 12}, Shade(1));
+    element.Bitmap.FillRect({3, 0, 9, 3}, Shade(2));
+    element.Bitmap.FillRect({9, 0, 12, 12}, Shade(3));
+    element.Bitmap.FillRect({3, 9, 9, 12}, Shade(4));
+    element.LeftWidth = element.TopHeight = element.RightWidth = element.BottomHeight = 3;
 
     unique_hmenu menu(::CreatePopupMenu());
     ::AppendMenuW(menu.get(), MF_STRING, 1, L"隐藏窗口");
     ::AppendMenuW(menu.get(), MF_STRING, 2, L"显示窗口");
-    g_menuLook = {};
-    ::SetTimer(nullptr, 0, 100, LookAtOpenMenu);
-    ::TrackPopupMenu(menu.get(), TPM_RIGHTBUTTON, 200, 200, 0, form->Handle(), nullptr);
-
-    EXPECT_EQ(g_menuLook.answer, 1) << "the open menu window is skinned";
-    EXPECT_EQ(g_menuLook.skinnedMenus, 1u);
-    ASSERT_FALSE(g_menuLook.pixels.Empty());
-    // Its 3-pixel border is the skin's menu background fitted to the window.
-    const TDataSkinObject& element = *skin->MenuBackground;
-    const TBitmap32 expected =
-        BuildElementBitmap(g_menuLook.pixels.Width(), g_menuLook.pixels.Height(), element.Bitmap,
-                           element.Margins(), false, element.Tile != 0, 1, 1);
-    for (const auto& [x, y] : {std::pair{0, 0}, std::pair{1, 5}, std::pair{g_menuLook.pixels.Width() - 1, 3}})
-        EXPECT_EQ(g_menuLook.pixels.Pixel(x, y), expected.Pixel(x, y)) << x << "," << y;
+    LRESULT answer = -1;
+    size_t skinnedMenus = 0;
+    TBitmap32 pixels;
+    {
+        ScriptRun run({[&] {
+            HWND open = OpenMenuWindow();
+            if (!open) return false;
+            answer = ::SendMessageW(open, SkinQueryMessage, 0, 0);
+            skinnedMenus = Win32SkinManager()->SkinnedMenuCount();
+            const SIZE size = WindowSize(open);
+            pixels = WindowPixels(open, {0, 0, size.cx, size.cy});
+            ::EndMenu();
+            return true;
+        }});
+        ::TrackPopupMenu(menu.get(), TPM_RIGHTBUTTON, 200, 200, 0, form->Handle(), nullptr);
+        EXPECT_TRUE(run.Done());
+    }
+    EXPECT_EQ(answer, 1) << "the open menu window is skinned";
+    EXPECT_EQ(skinnedMenus, 1u);
+    ASSERT_GT(pixels.Width(), 12);
+    ASSERT_GT(pixels.Height(), 12);
+    // The band fitted to the window: corners at their own size, edges stretched along.
+    const int w = pixels.Width(), h = pixels.Height();
+    const struct {
+        int x, y;
+        TColor shade;
+    } points[] = {{0, 0, Shade(1)},     {1, 5, Shade(1)},         {w / 2, 1, Shade(2)},
+                  {w - 1, 3, Shade(3)}, {w - 3, h - 1, Shade(3)}, {w - 4, h - 2, Shade(4)},
+                  {3, h - 3, Shade(4)}};
+    for (const auto& p : points)
+        EXPECT_EQ(pixels.Pixel(p.x, p.y), p.shade) << p.x << "," << p.y;
     // Closed: the skinned menu is gone and the menu kind is back to an ordinary popup.
     EXPECT_EQ(Win32SkinManager()->SkinnedMenuCount(), 0u);
     EXPECT_EQ(Win32SkinManager()->MenuOpenKind(), mkPopup);
 }
 
-TEST_F(SkinnedFrame, FiveHundredSkinsAndUnskinsLeaveNoHandleBehind) {
-    TForm* form = MakeForm(L"TCycled", WS_SYSMENU | WS_MINIMIZEBOX);
-    TSkinData* skin = SkinFor(form);
-    HWND wnd = form->Handle();
-    form->Show();
-    ASSERT_TRUE(PumpUntil([&] { return Running(wnd); }, 10000));
-    TSkinManage* manager = Win32SkinManager();
-    auto request = [&](std::uint32_t code) {
-        manager->SetActionRequester(skin);
-        manager->RequestAction(code, 1);
-        manager->RunPendingAction();
-    };
-    request(saUnskinAll);
-    PumpFor(100);
-    // Every picture, region, brush, font and device context the engine makes passes through the
-    // owners that keep this count.
-    const long before = LiveOwnedHandles();
-    for (int i = 0; i < 500; ++i) {
-        request(saSkinAll);
-        ASSERT_TRUE(PumpUntil([&] { return Running(wnd); }, 5000)) << "cycle " << i;
-        ::SendMessageW(wnd, WM_NCPAINT, 1, 0);
-        ::SendMessageW(wnd, WM_NCMOUSEMOVE, HTCAPTION, ScreenPoint(wnd, {10, 5, 12, 7}));
-        request(saUnskinAll);
-    }
-    PumpFor(100);
-    EXPECT_FALSE(Skinned(wnd));
-    EXPECT_EQ(LiveOwnedHandles(), before);
-}
-
 TEST_F(SkinnedFrame, ACorruptStoredSkinLeavesTheNormalFrame) {
+    // Read, activated, shown and waited for alike; only the stored skin differs.
+    auto showWith = [&](TForm* form, bool corrupt) {
+        auto* skin = new TSkinData(form);
+        if (corrupt) {
+            skin->BeginReading();
+            // This test program's resource 201 holds bytes that are not a packed skin.
+            EXPECT_FALSE(LoadSkinFromResource(*skin, nullptr, 201));
+        } else {
+            EXPECT_TRUE(ReadProductSkin(*skin));
+        }
+        skin->SetActive(true);
+        skin->Loaded();
+        form->Show();
+        PumpFor(500);
+        return skin;
+    };
+    TForm* sound = MakeForm(L"TSoundSkin");
+    showWith(sound, false);
+    EXPECT_TRUE(Skinned(sound->Handle())) << "the product skin is on within the same wait";
+    forms_.clear(); // the form goes, and its skin data with it
+
     TForm* form = MakeForm(L"TCorruptSkin");
     const SIZE nativeSize = WindowSize(form->Handle());
-    auto* skin = new TSkinData(form);
-    skin->BeginReading();
-    // This test program's resource 201 holds bytes that are not a packed skin.
-    EXPECT_FALSE(LoadSkinFromResource(*skin, nullptr, 201));
-    skin->SetActive(true);
-    skin->Loaded();
-    EXPECT_FALSE(skin->Active()) << "a skin data without a skin does not stay active";
-    form->Show();
-    PumpFor(500);
+    EXPECT_FALSE(showWith(form, true)->Active()) << "a skin data without a skin does not stay active";
     EXPECT_FALSE(Skinned(form->Handle()));
     EXPECT_FALSE(HasRegion(form->Handle()));
     EXPECT_EQ(WindowSize(form->Handle()).cx, nativeSize.cx);

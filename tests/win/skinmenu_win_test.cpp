@@ -1,7 +1,7 @@
 // The skinned menus on real windows under Wine: a form's menu bar painted in the skin under the
 // caption, its drop-downs driven by keyboard and pointer (switching between buttons with
 // wrap-around), a top-level item without sub-items, the tray's pop-up menu in the skinned menu
-// window, the xcPopupMenu switch, and no handle left behind after many menus.
+// window and the xcPopupMenu switch.
 #include <windows.h>
 #include <windowsx.h>
 
@@ -14,8 +14,10 @@
 #include "framework/Application_win.h"
 #include "framework/Forms_win.h"
 #include "framework/Menus_win.h"
+#include "helpers/MenuScript.h"
 #include "helpers/MessagePump.h"
 #include "helpers/SkinTestPlatform.h"
+#include "helpers/SolidElements.h"
 #include "helpers/UpdaterSkin.h"
 #include "skin/model/Bitmap_win.h"
 #include "skin/model/ImgUtil_win.h"
@@ -27,11 +29,6 @@
 
 namespace {
 
-HWND OpenMenuWindow() {
-    HWND wnd = ::FindWindowW(L"#32768", nullptr);
-    return wnd && ::IsWindowVisible(wnd) ? wnd : nullptr;
-}
-
 void PostKey(WPARAM key) {
     ::PostMessageW(OpenMenuWindow(), WM_KEYDOWN, key, 0);
 }
@@ -41,49 +38,6 @@ bool AnyItemHilited(HMENU menu) {
         if (::GetMenuState(menu, UINT(i), MF_BYPOSITION) & MF_HILITE) return true;
     return false;
 }
-
-// Steps run one after the other from a timer while menus are open: each returns true when it is
-// done. The timer also notes every drop-down index that opens.
-struct MenuScript {
-    std::vector<std::function<bool()>> steps;
-    size_t next = 0;
-    std::vector<int> opened;
-    UINT_PTR timer = 0;
-    int ticks = 0;
-};
-MenuScript* g_script = nullptr;
-
-void CALLBACK RunScript(HWND, UINT, UINT_PTR, DWORD) {
-    if (!g_script) return;
-    // A script that stalls must not leave the test in a modal menu loop: after about ten seconds
-    // every open menu is closed (the unfinished script then fails its check).
-    if (++g_script->ticks > 500) {
-        ::EndMenu();
-        return;
-    }
-    const int open = TWinSkinMenu::OpenIndex();
-    if (open >= 0 && OpenMenuWindow() && (g_script->opened.empty() || g_script->opened.back() != open))
-        g_script->opened.push_back(open);
-    if (g_script->next < g_script->steps.size() && g_script->steps[g_script->next]()) ++g_script->next;
-}
-
-class ScriptRun {
-public:
-    explicit ScriptRun(std::vector<std::function<bool()>> steps) {
-        script_.steps = std::move(steps);
-        g_script = &script_;
-        script_.timer = ::SetTimer(nullptr, 0, 20, RunScript);
-    }
-    ~ScriptRun() {
-        ::KillTimer(nullptr, script_.timer);
-        g_script = nullptr;
-    }
-    bool Done() const { return script_.next == script_.steps.size(); }
-    const std::vector<int>& Opened() const { return script_.opened; }
-
-private:
-    MenuScript script_;
-};
 
 TBitmap32 WindowPixels(HWND wnd, const TRect& part) {
     ScopedGetWindowDC dc(wnd);
@@ -179,24 +133,12 @@ TEST_F(SkinnedMenus, TheMenuBarIsPaintedInTheSkinUnderTheCaption) {
 
     const TRect bar = frame->MenuBar()->BarRect();
     EXPECT_EQ(bar.Top, b.Top);
-    const TDataSkinObject* element = skin_->MenuBar.get();
-    const bool hasElement = element && !element->Bitmap.Empty();
-    EXPECT_EQ(Button(0).Rect.Left - bar.Left, hasElement ? element->LeftWidth + 4 : 6);
-    // The bar's background right of the last button: the element's frame 1 (active), or the colour.
-    const TBitmap32 shown = WindowPixels(wnd, bar);
-    TBitmap32 expected(bar.Width(), bar.Height(), Colour(scMenubar));
-    if (hasElement) {
-        TBitmapCanvas canvas(expected);
-        if (element->Tile == 1)
-            DrawElement(canvas, expected.BoundsRect(), element->Bitmap, true, false, false, 2, 1,
-                        element->Margins());
-        else
-            DrawElementStrip(canvas, expected.BoundsRect(), element->Bitmap, true, false, 2, 1,
-                             element->Margins());
-    }
-    const int right = Button(3).Rect.Right - bar.Left;
-    EXPECT_TRUE(shown.Copy({right, 0, bar.Width(), bar.Height()})
-                    .SamePixels(expected.Copy({right, 0, bar.Width(), bar.Height()})));
+    // The product skin has no bar element: the buttons start 6 pixels in, on the Menubar colour.
+    ASSERT_EQ(skin_->MenuBar, nullptr);
+    EXPECT_EQ(Button(0).Rect.Left - bar.Left, 6);
+    const TRect rest{Button(3).Rect.Right - bar.Left, 0, bar.Width(), bar.Height()};
+    EXPECT_TRUE(WindowPixels(wnd, bar).Copy(rest).SamePixels(
+        TBitmap32(rest.Width(), rest.Height(), Colour(scMenubar))));
     // Captions: enabled in MenuBarText, the disabled one in ButtonShadow only.
     const TBitmap32 first = WindowPixels(wnd, Button(0).Rect);
     const TBitmap32 disabled = WindowPixels(wnd, Button(2).Rect);
@@ -208,6 +150,29 @@ TEST_F(SkinnedMenus, TheMenuBarIsPaintedInTheSkinUnderTheCaption) {
     EXPECT_EQ(frame->CurrentNcObject(), &Button(1));
     EXPECT_EQ(WindowPixels(wnd, Button(1).Rect).Pixel(0, 0), Colour(scButtonHilight));
     EXPECT_EQ(::SendMessageW(wnd, WM_NCHITTEST, 0, ScreenPointOf(Button(1))), HTMENU);
+
+    // With an element, drawn either way: frame 1 when active, 2 when not (stacked), each a 5-pixel
+    // left part, a middle and a 6-pixel right part; the buttons start 4 pixels past the left part.
+    for (const int tile : {0, 1}) {
+        SCOPED_TRACE(tile);
+        auto element = std::make_unique<TDataSkinObject>("MenuBar");
+        element->Bitmap = BandedStack(2, 20, 10, 5, 6);
+        element->LeftWidth = 5;
+        element->RightWidth = 6;
+        element->Tile = tile;
+        skin_->MenuBar = std::move(element);
+        for (const bool active : {true, false}) {
+            ::SendMessageW(wnd, WM_NCACTIVATE, active, 0);
+            EXPECT_EQ(Button(0).Rect.Left - bar.Left, 5 + 4);
+            const TBitmap32 shown = WindowPixels(wnd, bar);
+            const int y = bar.Height() / 2, left = active ? 1 : 4;
+            EXPECT_EQ(shown.Pixel(4, y), Shade(left)) << active;
+            EXPECT_EQ(shown.Pixel(5, 1), Shade(left + 1)) << active;
+            EXPECT_EQ(shown.Pixel(bar.Width() - 7, y), Shade(left + 1)) << active;
+            EXPECT_EQ(shown.Pixel(bar.Width() - 6, bar.Height() - 1), Shade(left + 2)) << active;
+        }
+        ::SendMessageW(wnd, WM_NCACTIVATE, TRUE, 0);
+    }
 }
 
 TEST_F(SkinnedMenus, KeyboardAndPointerMoveBetweenTheButtons) {
@@ -313,31 +278,6 @@ TEST_F(SkinnedMenus, TheTrayMenuGetsTheSkinnedWindowAndTheKeyboard) {
         EXPECT_EQ(answer, 1);
     }
     EXPECT_EQ(clicks, std::vector<int>{1});
-}
-
-TEST_F(SkinnedMenus, FiveHundredMenusLeaveNoHandleBehind) {
-    HWND wnd = form_->Handle();
-    auto* popup = new TPopupMenu(form_);
-    popup->AddItem(L"隐藏窗口");
-    popup->AddItem(L"强制退出");
-    // The Escape waits in the queue: the menu loop reads it first thing and closes.
-    auto cycle = [&] {
-        const ScriptRun bound({}); // closes the menus should an Escape go astray
-        ::PostMessageW(wnd, WM_KEYDOWN, VK_ESCAPE, 0);
-        ::SendMessageW(wnd, WM_SYSCOMMAND, SC_KEYMENU, 'f');
-        ::PostMessageW(wnd, WM_KEYDOWN, VK_ESCAPE, 0);
-        popup->Popup(200, 200);
-    };
-    cycle();
-    PumpFor(50);
-    const long before = LiveOwnedHandles();
-    for (int i = 0; i < 500; ++i)
-        cycle();
-    PumpFor(100);
-    EXPECT_EQ(LiveOwnedHandles(), before);
-    EXPECT_EQ(Win32SkinManager()->SkinnedMenuCount(), 0u);
-    EXPECT_EQ(TWinSkinMenu::OpenIndex(), -1);
-    EXPECT_EQ(::GetMenu(wnd), nullptr);
 }
 
 } // namespace
