@@ -31,6 +31,14 @@ def closed_port(host="127.0.0.1"):
     return free_port(host)
 
 
+def _read_text(path):
+    try:
+        with open(path, encoding="utf-8", errors="replace") as f:
+            return f.read()
+    except FileNotFoundError:
+        return ""
+
+
 class AccessRecord:
     def __init__(self, fields):
         (msec, self.method, self.uri, self.protocol, status, sent, rng, self.user_agent, self.remote) = fields
@@ -52,14 +60,17 @@ class AccessRecord:
 
 
 class NginxSite:
-    def __init__(self, site_dir, work_dir, host="127.0.0.1", port=None, extra_server_conf="", tls=None):
-        """tls: (certificate PEM path, key PEM path) to serve https instead of http."""
+    def __init__(self, site_dir, work_dir, host="127.0.0.1", port=None, extra_server_conf="", tls=None,
+                 error_log_level="warn"):
+        """tls: (certificate PEM path, key PEM path) to serve https instead of http. error_log_level
+        "info" logs what clients do wrong too, a TLS handshake that the client gave up included."""
         self.site_dir = os.path.abspath(site_dir)
         self.work_dir = os.path.abspath(work_dir)
         self.host = host
         self.port = port or free_port(host)
         self.extra_server_conf = extra_server_conf
         self.tls = tls
+        self.error_log_level = error_log_level
         self.process = None
 
     @property
@@ -82,7 +93,7 @@ class NginxSite:
         conf = f"""{user}worker_processes 1;
 daemon off;
 pid {w}/nginx.pid;
-error_log {w}/error.log warn;
+error_log {w}/error.log {self.error_log_level};
 events {{ worker_connections 64; }}
 http {{
     default_type application/octet-stream;
@@ -173,9 +184,8 @@ http {{
                 out.append(AccessRecord(fields))
         return out
 
+    def error_log_text(self):
+        return _read_text(self.error_log_path)
+
     def access_log_text(self):
-        try:
-            with open(self.access_log_path, encoding="utf-8", errors="replace") as f:
-                return f.read()
-        except FileNotFoundError:
-            return ""
+        return _read_text(self.access_log_path)

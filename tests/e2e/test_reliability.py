@@ -31,13 +31,19 @@ class Stalls(E2ETestCase):
         list_run_install.add_test_client()
 
         # One after the other: a second updater would leave at once (one instance at a time).
-        runs = []
-        for install in (file_run_install, list_run_install):
-            runs.append(self.start(install))
-            code, _ = runs[-1].wait_exit(slow(DEADLINE + 60))
-            self.assertEqual(code, 0)
-
-        file_run, list_run = runs
+        file_run = self.start(file_run_install)
+        code, _ = file_run.wait_exit(slow(DEADLINE + 60))
+        self.assertEqual(code, 0)
+        list_run = self.start(list_run_install)
+        # When the list was asked for: its ten bytes go out at once, then nothing more.
+        asked = None
+        while asked is None and list_run.running() and list_run.elapsed() < slow(DEADLINE):
+            if any(request.startswith("GET /stall/10/data500.txt") for request, _ in fault.requests()):
+                asked = time.time()
+            time.sleep(0.05)
+        code, _ = list_run.wait_exit(slow(DEADLINE + 60))
+        self.assertEqual(code, 0)
+        self.assertIsNotNone(asked, f"the fault server never saw the list asked for: {fault.requests()}")
         lines = final_log(file_run)
         self.assertEqual(lines[-2:], ["-->data20000.bin下载失败.", BUSY], lines)
         stalled = log_time(file_run, "data20000.bin正在下载...")
@@ -49,6 +55,9 @@ class Stalls(E2ETestCase):
 
         lines = final_log(list_run)
         self.assertEqual(lines[-2:], ["data500.txt下载失败.", "服务器繁忙请稍候再进行升级..."], lines)
+        failed = log_time(list_run, "data500.txt下载失败.")
+        self.assertGreaterEqual(failed - asked, DEADLINE - 1)
+        self.assertLess(failed - asked, DEADLINE + 10 * slow(1))
         # Both closed by themselves and started the client program as every close does.
         for install in (file_run_install, list_run_install):
             self.assertEqual(len(install.client_starts()), 1, install.path)

@@ -158,62 +158,6 @@ class Publisher(unittest.TestCase):
         self.assertNotEqual(p.returncode, 0, "no server given and no --no-server-list")
 
 
-class Summary(unittest.TestCase):
-    """scripts/summarize.py: the line CI reports."""
-
-    def setUp(self):
-        self.dir = tempfile.mkdtemp(prefix="summary-")
-        os.makedirs(os.path.join(self.dir, "results"))
-
-    def tearDown(self):
-        shutil.rmtree(self.dir)
-
-    def write(self, name, text):
-        with open(os.path.join(self.dir, name), "w") as f:
-            f.write(text)
-
-    def summarize(self, *extra):
-        script = os.path.join(harness.PROJECT, "scripts", "summarize.py")
-        p = subprocess.run(["python3", script, *extra, self.dir], capture_output=True, text=True, timeout=60)
-        return p.returncode, p.stdout.strip().splitlines()[-1]
-
-    def test_cases_come_from_each_tests_own_results(self):
-        self.write("ctest-junit.xml", """<testsuite>
-            <testcase name="core_tests" classname="core_tests" status="run"/>
-            <testcase name="e2e_test_x" classname="e2e_test_x" status="fail"><failure message="x"/></testcase>
-            <testcase name="plain" classname="plain" status="run"/>
-            <testcase name="e2e_skip" classname="e2e_skip" status="notrun"><skipped message="77"/></testcase>
-            </testsuite>""")
-        self.write("results/core_tests.xml", """<testsuites><testsuite>
-            <testcase name="A" classname="S" status="run" result="completed"/>
-            <testcase name="B" classname="S" status="run" result="completed"/>
-            <testcase name="C" classname="S" status="notrun" result="suppressed"/>
-            </testsuite></testsuites>""")
-        self.write("results/e2e_test_x.xml", """<testsuites><testsuite>
-            <testcase name="ok" classname="m.C"/>
-            <testcase name="bad" classname="m.C"><failure message="no">trace</failure></testcase>
-            </testsuite></testsuites>""")
-        self.assertEqual(self.summarize(), (1, "Total: 4 passed, 1 failed, 2 skipped"))
-
-    def test_a_process_failing_after_passing_cases_counts_once_more(self):
-        self.write("ctest-junit.xml", """<testsuite>
-            <testcase name="win_tests" classname="win_tests" status="fail"><failure message="x"/></testcase>
-            </testsuite>""")
-        self.write("results/win_tests.xml", """<testsuites><testsuite>
-            <testcase name="A" classname="S" status="run" result="completed"/></testsuite></testsuites>""")
-        self.assertEqual(self.summarize(), (1, "Total: 1 passed, 1 failed"))
-
-    def test_a_failed_build_is_a_failure_even_without_tests(self):
-        shutil.rmtree(self.dir)
-        os.makedirs(self.dir)
-        self.assertEqual(self.summarize("--build-failed", "mingw"), (1, "Total: 0 passed, 1 failed"))
-
-    def test_all_passed(self):
-        self.write("ctest-junit.xml", """<testsuite><testcase name="a" classname="a" status="run"/>
-            </testsuite>""")
-        self.assertEqual(self.summarize(), (0, "Total: 1 passed, 0 failed"))
-
-
 class NginxServer(unittest.TestCase):
     def setUp(self):
         self.dir = tempfile.mkdtemp(prefix="nginx-")

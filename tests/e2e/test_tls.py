@@ -46,7 +46,8 @@ class Https(E2ETestCase):
         # A certificate nobody vouches for: the list is not fetched, the run ends as a failure.
         untrusted_site = os.path.join(self.work, "untrusted-site")
         os.makedirs(untrusted_site)
-        untrusted = NginxSite(untrusted_site, os.path.join(self.work, "nginx-untrusted"), tls=certs["untrusted"])
+        untrusted = NginxSite(untrusted_site, os.path.join(self.work, "nginx-untrusted"), tls=certs["untrusted"],
+                              error_log_level="info")
         self._servers.append(untrusted)
         untrusted.start()
         self.publish_site_files(untrusted_site, {"x.dat": content(10)}, untrusted.url)
@@ -54,8 +55,14 @@ class Https(E2ETestCase):
         refused.write_config(config(untrusted.url))
         run = self.start(refused)
         code, _ = run.wait_exit(slow(90))
-        self.assertEqual(final_log(run)[-2:], ["serverurl.txt下载失败.", "服务器繁忙请稍候再进行升级..."], final_log(run))
+        self.assertEqual((code, final_log(run)[-2:]), (0, ["serverurl.txt下载失败.", "服务器繁忙请稍候再进行升级..."]),
+                         final_log(run))
         self.assertFalse(os.path.exists(refused.file("x.dat")))
+        # Refused after the server's certificate was seen, not for want of a server: a handshake
+        # got past the client's hello (it completed, or failed in the middle), and no request came.
+        self.assertRegex(untrusted.error_log_text(), r"SSL_do_handshake\(\) failed|closed connection while waiting for "
+                         r"request", "no TLS handshake reached the server")
+        self.assertEqual(untrusted.requests(), [])
 
     def publish_site_files(self, site, files, url):
         release = site + "-release"
