@@ -43,6 +43,9 @@ if ! find framework net skin system update tools tests fuzz \( -name '*.cpp' -o 
     build_failed+=(--build-failed "clang-format (run it with -i on the files named above)")
 fi
 
+echo "== tidy"
+bash scripts/tidy.sh || build_failed+=(--build-failed "clang-tidy (scripts/tidy.sh: the findings above)")
+
 # One X server for everything: Wine needs a display even for programs without windows.
 display=77
 while [[ -e /tmp/.X$display-lock || -e /tmp/.X11-unix/X$display ]]; do
