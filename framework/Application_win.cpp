@@ -1,8 +1,8 @@
 #include "framework/Application_win.h"
 
-#include <memory>
-
 #include <commctrl.h>
+
+#include <memory>
 
 #include "framework/DebugSink_win.h"
 #include "framework/Forms_win.h"
