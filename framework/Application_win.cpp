@@ -1,8 +1,8 @@
 #include "framework/Application_win.h"
 
-#include <memory>
-
 #include <commctrl.h>
+
+#include <memory>
 
 #include "framework/DebugSink_win.h"
 #include "framework/Forms_win.h"
@@ -57,7 +57,7 @@ bool TApplication::PostCall(std::function<void()> fn) {
     auto call = std::make_unique<std::function<void()>>(std::move(fn));
     HWND wnd = UtilityWindow();
     if (!wnd || !::PostMessageW(wnd, kUtilityCall, 1, reinterpret_cast<LPARAM>(call.get()))) return false;
-    call.release(); // the message owns it now
+    (void)call.release(); // the message owns it now
     return true;
 }
 

@@ -121,13 +121,16 @@ void TWinControl::CreateWnd() {
     if (!wnd) return;
     if (!params.ownClass) {
         AttachHandle(wnd);
-        subclass_.Install(wnd, [this](UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
-            const bool handled = Dispatch(msg, wParam, lParam, result);
-            if (msg != WM_NCDESTROY) return handled;
-            if (!handled) result = subclass_.CallPrevious(msg, wParam, lParam);
-            DetachHandle();
-            return true;
-        });
+        const bool hooked =
+            subclass_.Install(wnd, [this](UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+                const bool handled = Dispatch(msg, wParam, lParam, result);
+                if (msg != WM_NCDESTROY) return handled;
+                if (!handled) result = subclass_.CallPrevious(msg, wParam, lParam);
+                DetachHandle();
+                return true;
+            });
+        // The control still works as the system draws it, without the framework's handlers.
+        if (!hooked) DebugReport("could not subclass a control of class " + WideToAnsi(params.className));
     }
     HFONT font = font_;
     for (TWinControl* p = parent_; !font && p; p = p->parent_)

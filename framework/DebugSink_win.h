@@ -9,6 +9,6 @@ void DebugReport(const std::string& text) noexcept;
 // Inside a catch block: reports what the exception in flight says, with where it was caught.
 void DebugReportCurrentException(const char* where) noexcept;
 // Appends every later report to path (created when missing); false when it cannot be opened.
-bool OpenDebugLogFile(const std::string& path) noexcept;
+[[nodiscard]] bool OpenDebugLogFile(const std::string& path) noexcept;
 void CloseDebugLogFile() noexcept;
 bool DebugLogFileOpen() noexcept;

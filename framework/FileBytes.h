@@ -9,7 +9,7 @@ enum class TFileRead { Ok, NotAFile, TooLarge, Failed };
 
 // Reads the whole regular file at `path` into `out` when it holds at most `maxSize` bytes.
 // NotAFile: missing, or a folder.
-TFileRead ReadFileBytes(const std::string& path, std::uint64_t maxSize, std::string& out);
+[[nodiscard]] TFileRead ReadFileBytes(const std::string& path, std::uint64_t maxSize, std::string& out);
 
 // Creates or truncates the file and writes the bytes; false when any of it failed.
-bool WriteFileBytes(const std::string& path, const void* data, std::size_t size);
+[[nodiscard]] bool WriteFileBytes(const std::string& path, const void* data, std::size_t size);

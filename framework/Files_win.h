@@ -13,4 +13,4 @@ void ForceDirectoriesA(const std::string& path);
 // Starts the program or batch file at `path` with `arguments` appended as they are; the path goes
 // in quotes, so blanks in it do not split the command. `show` is the window's SW_ value. False
 // when the system refused to start it.
-bool RunQuotedA(const std::string& path, const std::string& arguments, int show);
+[[nodiscard]] bool RunQuotedA(const std::string& path, const std::string& arguments, int show);

@@ -12,11 +12,11 @@ void BlendHalfScaleInk(const std::uint32_t* big, int bigStride, std::uint32_t* o
                        std::uint32_t colour) {
     const auto stride = static_cast<std::size_t>(bigStride);
     for (int y = 0; y < height; ++y) {
-        const std::uint32_t* top = big + static_cast<std::size_t>(2 * y) * stride;
+        const std::uint32_t* top = big + 2 * static_cast<std::size_t>(y) * stride;
         const std::uint32_t* bottom = top + stride;
         std::uint32_t* row = out + static_cast<std::size_t>(y) * static_cast<std::size_t>(width);
         for (int x = 0; x < width; ++x) {
-            const auto i = static_cast<std::size_t>(2 * x);
+            const auto i = 2 * static_cast<std::size_t>(x);
             // Ink is dark on white: the green channel stands for the grey level.
             const std::uint32_t white = Channel(top[i], 8) + Channel(top[i + 1], 8) + Channel(bottom[i], 8) +
                                         Channel(bottom[i + 1], 8);

@@ -1,12 +1,12 @@
 #include "framework/StringList.h"
 
-#include "framework/AsciiText.h"
-#include "framework/FileBytes.h"
-
 #include <algorithm>
 #include <cstdint>
 #include <iterator>
 #include <stdexcept>
+
+#include "framework/AsciiText.h"
+#include "framework/FileBytes.h"
 
 size_t TStringList::Add(const std::string& s) {
     if (!order_) {

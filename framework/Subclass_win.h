@@ -18,7 +18,7 @@ public:
     TWindowSubclass& operator=(const TWindowSubclass&) = delete;
 
     // False when the system refuses (no such window, or one of another thread).
-    bool Install(HWND window, THandler handler);
+    [[nodiscard]] bool Install(HWND window, THandler handler);
     // Takes this handler out of the chain; after WM_NCDESTROY it is already out.
     void Remove();
     bool Installed() const { return window_ != nullptr; }

@@ -9,13 +9,13 @@
 //
 // Never delete a running thread from its own OnTerminate handler; use FreeOnTerminate, which
 // deletes the object on the window thread once the OS thread has ended.
-#include "framework/Component.h"
-#include "framework/Events.h"
-#include "framework/Handle_win.h"
-
 #include <atomic>
 #include <exception>
 #include <functional>
+
+#include "framework/Component.h"
+#include "framework/Events.h"
+#include "framework/Handle_win.h"
 
 class TThread : public TObject {
 public:

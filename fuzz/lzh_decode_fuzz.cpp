@@ -1,10 +1,10 @@
 // Any bytes as a packed skin stream: the decoder must stay in bounds and produce exactly the
 // declared size (up to the limit used here to keep runs fast).
-#include "skin/format/LZH.h"
-
 #include <cstdint>
 #include <cstdlib>
 #include <vector>
+
+#include "skin/format/LZH.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::vector<uint8_t> out;

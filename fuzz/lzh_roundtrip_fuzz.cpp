@@ -1,10 +1,10 @@
 // Any bytes through the packer and back must come out unchanged.
-#include "skin/format/LZH.h"
-#include "tools/skinpack/SkinEncoder.h"
-
 #include <cstdint>
 #include <cstdlib>
 #include <vector>
+
+#include "skin/format/LZH.h"
+#include "tools/skinpack/SkinEncoder.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::vector<uint8_t> packed = PackSkinStream(data, size);

@@ -1,12 +1,12 @@
 // Any bytes as a skin INI text: the reader answers every question, and its answers agree with
 // each other (a section found is found at a header line, a number read back is the one its text
 // says, the same question gives the same answer).
-#include "skin/format/WinSkinIni.h"
-
 #include <cstdint>
 #include <cstdlib>
 #include <string>
 #include <vector>
+
+#include "skin/format/WinSkinIni.h"
 
 namespace {
 

@@ -1,12 +1,12 @@
 // Any bytes as a skin: first byte 0 means a packed stream, anything else an expanded package.
 // Whatever is accepted is then read the way the skin engine reads it.
-#include "skin/format/SkinRead.h"
-#include "skin/format/WinSkinIni.h"
-
 #include <cstdint>
 #include <cstdlib>
 #include <string>
 #include <vector>
+
+#include "skin/format/SkinRead.h"
+#include "skin/format/WinSkinIni.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 1) return 0;

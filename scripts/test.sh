@@ -49,6 +49,9 @@ if ! python3 scripts/check-layers.py; then
     build_failed+=(--build-failed "skin layers (scripts/check-layers.py: an upward include or an include loop)")
 fi
 
+echo "== tidy"
+bash scripts/tidy.sh || build_failed+=(--build-failed "clang-tidy (scripts/tidy.sh: the findings above)")
+
 # One X server for everything: Wine needs a display even for programs without windows.
 display=77
 while [[ -e /tmp/.X$display-lock || -e /tmp/.X11-unix/X$display ]]; do

@@ -6,7 +6,7 @@
 void CopyTrayField(const std::string& text, char* field, std::size_t fieldSize) {
     if (!field || fieldSize == 0) return;
     std::size_t n = std::min(text.size(), fieldSize - 1);
-    std::memcpy(field, text.data(), n);
+    text.copy(field, n);
     std::memset(field + n, 0, fieldSize - n);
 }
 

@@ -121,17 +121,22 @@ TCoolTrayIcon::TCoolTrayIcon(TComponent* owner) : TComponent(owner), TTrayIconLo
 
     TaskbarCreatedMessage(); // registered before the first broadcast can arrive
 
+    // Without a hook the icon still shows; only what that window's messages drive is missing.
     if (Application && Application->Handle()) {
-        appSubclass_.Install(Application->Handle(), [this](UINT msg, WPARAM wParam, LPARAM lParam, LRESULT&) {
-            AppWindowHook(msg, wParam, lParam);
-            return false;
-        });
+        const bool hooked = appSubclass_.Install(Application->Handle(),
+                                                 [this](UINT msg, WPARAM wParam, LPARAM lParam, LRESULT&) {
+                                                     AppWindowHook(msg, wParam, lParam);
+                                                     return false;
+                                                 });
+        if (!hooked) DebugReport("tray icon: could not subclass the application window");
     }
     if (auto* control = dynamic_cast<TWinControl*>(owner)) {
         hookedForm_ = control->Handle();
-        formSubclass_.Install(hookedForm_, [this](UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
-            return OwnerFormHook(hookedForm_, msg, wParam, lParam, result);
-        });
+        const bool hooked = formSubclass_.Install(
+            hookedForm_, [this](UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+                return OwnerFormHook(hookedForm_, msg, wParam, lParam, result);
+            });
+        if (!hooked) DebugReport("tray icon: could not subclass the owner form");
     }
 }
 

@@ -1,7 +1,6 @@
 #include "system/Crypto_win.h"
 
 #include <windows.h>
-
 #include <bcrypt.h>
 
 #include <vector>

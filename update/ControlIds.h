@@ -59,7 +59,7 @@
     X(Button_Rrunme, 1306)
 
 enum UpdaterControlId {
-#define UPDATER_CONTROL_ENUM(name, id) IDC_##name = id,
+#define UPDATER_CONTROL_ENUM(name, id) IDC_##name = (id),
     UPDATER_CONTROLS(UPDATER_CONTROL_ENUM)
 #undef UPDATER_CONTROL_ENUM
 };

@@ -11,7 +11,7 @@ enum class TInstallStage {
 };
 
 // Where the new file is written first.
-std::string InstallScratchPath(const std::string& installedPath);
+[[nodiscard]] std::string InstallScratchPath(const std::string& installedPath);
 
 // The reason for the log line (UTF-8), from the stage and the system's error code.
-std::string InstallFailureText(TInstallStage stage, unsigned long errorCode);
+[[nodiscard]] std::string InstallFailureText(TInstallStage stage, unsigned long errorCode);

@@ -32,7 +32,7 @@ enum class TSignatureFileError {
 
 // Reads a .sig file: the lines "Sequence=<decimal>" and "Signature=<128 hex digits>" (CR LF or
 // LF, any order, nothing else but blank lines).
-TSignatureFileError ParseListSignature(const std::string& text, TListSignature& out);
+[[nodiscard]] TSignatureFileError ParseListSignature(const std::string& text, TListSignature& out);
 // What is wrong, for the log (UTF-8).
 const char* SignatureFileErrorText(TSignatureFileError error);
 
@@ -41,10 +41,10 @@ std::string SignedText(std::uint64_t sequence, const std::string& listName, cons
 
 // The configured public key: the uncompressed point ("04" + X + Y, 130 hex digits), or X + Y
 // (128). Letter case and surrounding blanks do not matter.
-bool ParsePublicKey(const std::string& hex, TPublicKey& out);
+[[nodiscard]] bool ParsePublicKey(const std::string& hex, TPublicKey& out);
 
 // The fourth field of an update-list line: exactly 64 hex digits.
-bool ParseSha256Hex(const std::string& hex, TSha256& out);
+[[nodiscard]] bool ParseSha256Hex(const std::string& hex, TSha256& out);
 std::string HexText(const std::uint8_t* data, size_t size);
 
 // The highest sequence number accepted before, as stored beside the updater (one decimal number;

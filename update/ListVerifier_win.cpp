@@ -1,5 +1,6 @@
 #include "update/ListVerifier_win.h"
 
+#include "framework/DebugSink_win.h"
 #include "framework/FileBytes.h"
 #include "system/Crypto_win.h"
 
@@ -42,5 +43,7 @@ std::uint64_t TListVerifier::HighestAccepted() const {
 void TListVerifier::Accept(std::uint64_t sequence) {
     if (sequence <= HighestAccepted()) return;
     const std::string text = std::to_string(sequence) + "\r\n";
-    WriteFileBytes(storePath_, text.data(), text.size());
+    // The list itself was good; only the next run's rollback check starts from the older number.
+    if (!WriteFileBytes(storePath_, text.data(), text.size()))
+        DebugReport("could not store the accepted list sequence in " + storePath_);
 }

@@ -13,13 +13,14 @@ public:
     explicit TListVerifier(std::string storePath) : storePath_(std::move(storePath)) {}
 
     // The configured key text; false (and no checks) when it is not a P-256 public key.
-    bool Configure(const std::string& publicKeyText);
+    [[nodiscard]] bool Configure(const std::string& publicKeyText);
     bool Enabled() const { return enabled_; }
 
     // Checks a fetched list against its signature file's text. On success `sequence` is the
     // list's; on failure `reason` says why (UTF-8, for the log).
-    bool Verify(const std::string& listName, const std::string& listBytes, const std::string& signatureText,
-                std::uint64_t& sequence, std::string& reason) const;
+    [[nodiscard]] bool Verify(const std::string& listName, const std::string& listBytes,
+                              const std::string& signatureText, std::uint64_t& sequence,
+                              std::string& reason) const;
     // Remembers an accepted sequence number (only ever raises the stored one).
     void Accept(std::uint64_t sequence);
     std::uint64_t HighestAccepted() const;

@@ -190,8 +190,9 @@ void TForm1::TimerUpdateEndTimer(TObject*) {
 
 void TForm1::FormClose(TObject*, TCloseAction&) {
     std::string client = AppPath + Edit_ProcessName->Text();
-    if (UpdatedRunProcessName->Text() == "true" && !Edit_ProcessName->Text().empty() && FileExistsA(client))
-        RunQuotedA(client, "", SW_SHOW);
+    if (UpdatedRunProcessName->Text() == "true" && !Edit_ProcessName->Text().empty() && FileExistsA(client)) {
+        if (!RunQuotedA(client, "", SW_SHOW)) DebugReport("could not start " + client);
+    }
     Invoke(Button_DeleteUpdateFile);
     Invoke(Button_UpdateME);
     RefreshTrayIcon();
@@ -501,8 +502,10 @@ void TForm1::HTTPGetDoneFile(TObject*, const std::string& FileName, int) {
 
 void TForm1::NextListLine() {
     // The self-extracting package unpacks itself once it is in place.
-    if (DownLoadFileName == AnsiLowerCase(Edit_ZipFileName->Text()))
-        RunQuotedA(AppPath + Edit_ZipFileName->Text(), " -y", SW_SHOW);
+    if (DownLoadFileName == AnsiLowerCase(Edit_ZipFileName->Text())) {
+        const std::string package = AppPath + Edit_ZipFileName->Text();
+        if (!RunQuotedA(package, " -y", SW_SHOW)) DebugReport("could not start " + package);
+    }
     if (ListBoxUpdateDownLoad->Count() > 0) ListBoxUpdateDownLoad->Delete(0);
     Invoke(Button_DownUpdateing);
 }
@@ -592,20 +595,20 @@ void TForm1::Button_UpdateMEClick(TObject*) {
     if (!WriteBatch(batch, {"@ECHO OFF", "CLS", "ping localhost", "del update.exe",
                             "copy update.rar update.exe", "del %0"}))
         return;
-    RunQuotedA(batch, "", SW_HIDE);
+    if (!RunQuotedA(batch, "", SW_HIDE)) DebugReport("could not start " + batch);
 }
 
 void TForm1::Button_SoftCloseDelFileClick(TObject*) {
     std::string batch = AppPath + "\\DelTempFile.bat";
     if (!WriteBatch(batch, {"@ECHO OFF", "CLS", "del zip.exe", "del %0"})) return;
-    RunQuotedA(batch, "", SW_HIDE);
+    if (!RunQuotedA(batch, "", SW_HIDE)) DebugReport("could not start " + batch);
 }
 
 void TForm1::Button_RrunmeClick(TObject*) {
     std::string batch = AppPath + "\\RunMe.bat";
     // The updater's path in quotes: a folder with a blank in its name must not break it.
     if (!WriteBatch(batch, {"@ECHO OFF", "CLS", "\"" + AppPath + "update.exe\"", "del %0"})) return;
-    RunQuotedA(batch, "", SW_HIDE);
+    if (!RunQuotedA(batch, "", SW_HIDE)) DebugReport("could not start " + batch);
 }
 
 void TForm1::ButtonHideSYSICOClick(TObject*) {

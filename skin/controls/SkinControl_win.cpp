@@ -57,9 +57,11 @@ void TSkinControl::AttachWindow(HWND window, TSkinData* skin, TSkinControlHost* 
     enabled_ = true;
     RegisterWithForm();
     caption_ = ReadWindowText();
-    subclass_.Install(window_, [this](UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
-        return SkinMessageProc(msg, wParam, lParam, result);
-    });
+    const bool hooked =
+        subclass_.Install(window_, [this](UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+            return SkinMessageProc(msg, wParam, lParam, result);
+        });
+    if (!hooked) DebugReport("skin: could not subclass a control");
     ::InvalidateRect(window_, nullptr, TRUE);
     lifeState_ = TLifeState::Attached;
     AfterAttach();

@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "framework/DebugSink_win.h"
 #include "skin/controls/SkinFamily_win.h"
 #include "skin/model/ImgUtil_win.h"
 #include "skin/model/LateBoundUser32_win.h"
@@ -10,13 +11,16 @@
 void TSkinTrackBar::AfterAttach() {
     HWND parent = ::GetParent(window_);
     if (!parent) return;
-    parentHook_.Install(parent, [this](UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
-        if (msg != WM_NOTIFY || !lParam) return false;
-        const auto* header = reinterpret_cast<const NMHDR*>(lParam);
-        if (header->hwndFrom != window_ || header->code != UINT(NM_CUSTOMDRAW)) return false;
-        result = ::SendMessageW(window_, ReflectedNotifyMessage, wParam, lParam);
-        return true;
-    });
+    const bool hooked =
+        parentHook_.Install(parent, [this](UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+            if (msg != WM_NOTIFY || !lParam) return false;
+            const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+            if (header->hwndFrom != window_ || header->code != UINT(NM_CUSTOMDRAW)) return false;
+            result = ::SendMessageW(window_, ReflectedNotifyMessage, wParam, lParam);
+            return true;
+        });
+    // The track bar is then drawn by the system.
+    if (!hooked) DebugReport("skin: could not subclass a track bar's parent");
 }
 
 void TSkinTrackBar::Unskin() {

@@ -106,10 +106,12 @@ void TWinSkinForm::CommonSetUp() {
 }
 
 void TWinSkinForm::InstallWindowProc() {
-    subclass_.Install(window_, [this](UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
-        result = FrameWindowProc(msg, wParam, lParam);
-        return true;
-    });
+    const bool hooked =
+        subclass_.Install(window_, [this](UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+            result = FrameWindowProc(msg, wParam, lParam);
+            return true;
+        });
+    if (!hooked) DebugReport("skin: could not subclass a form");
 }
 
 void TWinSkinForm::RestoreHandlers() {

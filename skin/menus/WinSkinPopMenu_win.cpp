@@ -1,5 +1,6 @@
 #include "skin/menus/WinSkinPopMenu_win.h"
 
+#include "framework/DebugSink_win.h"
 #include "framework/Handle_win.h"
 #include "skin/model/Bitmap_win.h"
 #include "skin/model/ImgUtil.h"
@@ -7,9 +8,11 @@
 
 TWinSkinPopMenu::TWinSkinPopMenu(HWND window, TSkinData* skin, const TSkinManage& manager)
     : window_(window), skin_(skin), manager_(manager) {
-    subclass_.Install(window_, [this](UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
-        return Handle(msg, wParam, lParam, result);
-    });
+    const bool hooked =
+        subclass_.Install(window_, [this](UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+            return Handle(msg, wParam, lParam, result);
+        });
+    if (!hooked) DebugReport("skin: could not subclass a popup menu");
 }
 
 void TWinSkinPopMenu::Detach() {

@@ -1,10 +1,10 @@
 #include "IconGen.h"
 
-#include "framework/ByteOrder.h"
-
 #include <algorithm>
 #include <cmath>
 #include <functional>
+
+#include "framework/ByteOrder.h"
 
 namespace {
 
