@@ -1,10 +1,12 @@
 #pragma once
 // What the control skins and the walk that hands them out ask of the skinned form of a window:
-// its window, skin and framework form, and its list of control skins. The frame implements it;
+// its window, skin and framework form, its list of control skins and the maker of sub-skins. The frame implements it;
 // the control skins know nothing else of the frame.
 #include <windows.h>
 
 #include <vector>
+
+#include "skin/rules/SkinControlMap.h"
 
 class TComponent;
 class TForm;
@@ -29,4 +31,8 @@ public:
     virtual void RegisterControl(TSkinControl* control) = 0;
     virtual void UnregisterControl(TSkinControl* control) = 0;
     virtual const std::vector<TSkinControl*>& SkinnedControls() const = 0;
+    // A new, unattached skin of `kind` for a control's own child window (an edit's spin arrows,
+    // a page control's scroll arrows), owned by `owner`: the host knows the factory, the control
+    // skins do not. Null when the kind is not drawn.
+    virtual TSkinControl* MakeSubSkin(TSkinWrapperKind kind, TComponent* owner) = 0;
 };

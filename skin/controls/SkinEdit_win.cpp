@@ -5,7 +5,6 @@
 
 #include "framework/Handle_win.h"
 #include "skin/controls/SkinControlPaint_win.h"
-#include "skin/controls/SkinUpDown_win.h"
 
 void PaintSkinEditBorder(HDC dc, const RECT& window, const RECT& client, COLORREF shadow) {
     const int saved = ::SaveDC(dc);
@@ -59,7 +58,7 @@ void TSkinEdit::AfterMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& re
 }
 
 void TSkinEdit::SkinSpinButton() {
-    if (spin_ || !skin_ || !skin_->SkinControls.Has(xcSpin)) return;
+    if (spin_ || !skin_ || !form_ || !skin_->SkinControls.Has(xcSpin)) return;
     for (HWND child = ::GetWindow(window_, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
         wchar_t name[64] = {};
         ::GetClassNameW(child, name, 64);
@@ -69,8 +68,8 @@ void TSkinEdit::SkinSpinButton() {
         if (lower != L"msctls_updown32" && lower.find(L"spin") == std::wstring::npos &&
             lower.find(L"updown") == std::wstring::npos)
             continue;
-        spin_ = new TSkinUpDown(this);
-        spin_->AttachWindow(child, skin_, form_);
+        spin_ = form_->MakeSubSkin(TSkinWrapperKind::UpDown, this);
+        if (spin_) spin_->AttachWindow(child, skin_, form_);
         return;
     }
 }

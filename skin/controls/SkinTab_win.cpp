@@ -8,7 +8,6 @@
 
 #include "framework/ComCtrls_win.h"
 #include "skin/controls/SkinControlPaint_win.h"
-#include "skin/controls/SkinUpDown_win.h"
 #include "skin/model/Bitmap_win.h"
 #include "skin/model/ImgUtil.h"
 #include "skin/model/ImgUtil_win.h"
@@ -133,11 +132,11 @@ void TSkinTab::RefreshColours() {
 }
 
 void TSkinTab::SkinUpDown() {
-    if (upDown_) return;
+    if (upDown_ || !form_) return;
     HWND arrows = ::FindWindowExW(window_, nullptr, UPDOWN_CLASSW, nullptr);
     if (!arrows || ::SendMessageW(arrows, SkinQueryMessage, 0, 0) == 1) return;
-    upDown_ = new TSkinUpDown(this);
-    upDown_->AttachWindow(arrows, skin_, form_);
+    upDown_ = form_->MakeSubSkin(TSkinWrapperKind::UpDown, this);
+    if (upDown_) upDown_->AttachWindow(arrows, skin_, form_);
 }
 
 bool TSkinTab::CloseMarks() const {

@@ -6,6 +6,7 @@
 #include "framework/ExtCtrls_win.h"
 #include "framework/Forms_win.h"
 #include "framework/Menus_win.h"
+#include "skin/controls/SkinControlFactory_win.h"
 #include "skin/controls/SkinControlMap_win.h"
 #include "skin/controls/SkinControl_win.h"
 #include "skin/model/Bitmap_win.h"
@@ -299,4 +300,8 @@ void TWinSkinForm::FreeControls(bool restore) {
         }
         delete control;
     }
+}
+
+TSkinControl* TWinSkinForm::MakeSubSkin(TSkinWrapperKind kind, TComponent* owner) {
+    return CreateSkinWrapper(kind, owner, TSkinMapDecision{});
 }

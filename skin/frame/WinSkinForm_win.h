@@ -94,6 +94,7 @@ public:
     void RegisterControl(TSkinControl* control) override;
     void UnregisterControl(TSkinControl* control) override;
     const std::vector<TSkinControl*>& SkinnedControls() const override { return controls_; }
+    TSkinControl* MakeSubSkin(TSkinWrapperKind kind, TComponent* owner) override;
 
     HFONT CaptionFont() const { return captionFont_.get(); }
     TFrameState SkinState() const { return skinState_; }
