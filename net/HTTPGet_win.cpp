@@ -1,18 +1,15 @@
 #include "net/HTTPGet_win.h"
 
+#include <stdexcept>
+#include <vector>
+
 #include "framework/DebugSink_win.h"
 #include "framework/Files_win.h"
 #include "framework/Handle_win.h"
 #include "framework/MessageWait_win.h"
 #include "framework/WinError_win.h"
-#include "net/InternetHandle_win.h"
 #include "net/HTTPGet.h"
-
-#include <wininet.h>
-
-#include <initializer_list>
-#include <stdexcept>
-#include <vector>
+#include "net/WinInetRequest_win.h"
 
 namespace {
 
@@ -86,78 +83,27 @@ void WriteAll(HANDLE file, const char* data, DWORD size) {
 
 } // namespace
 
-void SetNoProgressTimeouts(void* handle) {
-    // Per wait, not per transfer: a slow transfer that keeps receiving is never cut off, and one
-    // that stalls (a server that holds the connection and sends nothing) ends after the time-out.
-    DWORD ms = kNoProgressTimeoutMs;
-    for (int option :
-         {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT, INTERNET_OPTION_RECEIVE_TIMEOUT,
-          INTERNET_OPTION_DATA_SEND_TIMEOUT, INTERNET_OPTION_DATA_RECEIVE_TIMEOUT})
-        ::InternetSetOptionA(handle, static_cast<DWORD>(option), &ms, sizeof ms);
-}
-
-namespace {
-
-bool QueryStatus(HINTERNET request, unsigned& status) {
-    DWORD value = 0, size = sizeof(value);
-    if (!::HttpQueryInfoA(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &value, &size, nullptr))
-        return false;
-    status = value;
-    return true;
-}
-
-bool QueryText(HINTERNET request, DWORD query, size_t bufferSize, std::string& text) {
-    std::vector<char> buffer(bufferSize, '\0');
-    DWORD size = static_cast<DWORD>(buffer.size());
-    if (!::HttpQueryInfoA(request, query, buffer.data(), &size, nullptr)) return false;
-    text.assign(buffer.data(), size < buffer.size() ? size : buffer.size());
-    return true;
-}
-
-} // namespace
-
 THTTPGetThread::THTTPGetThread(THTTPGet* component, THTTPProgressEvent progress)
     : component_(component), progress_(std::move(progress)) {}
 
 void THTTPGetThread::Execute() {
+    TWinInetRequest http;
     try {
-        Transfer();
+        Transfer(http);
+    } catch (const TWinError& e) {
+        // Outside WinInet the body's own calls are those of the local files; a handler's error
+        // is not one of the transfer's faults.
+        if (!inHandler_) http.Fail(TNetStage::Write, e.Code());
+        DebugReportCurrentException(("download of " + URL).c_str());
+        result_ = false;
     } catch (...) {
-        // A file that cannot be read, opened or written, a bad Content-Length or an error from
-        // a progress handler: the transfer did not deliver the file. The log shows the failure;
-        // the debug report says why.
+        // A bad Content-Length or an error from a progress handler: the transfer did not
+        // deliver the file. The log shows the failure; the debug report says why.
         DebugReportCurrentException(("download of " + URL).c_str());
         result_ = false;
     }
+    fault_ = http.Fault();
 }
-
-// The WinInet handles of one transfer, with what every request over them repeats. Declared in the
-// order of opening; closed in reverse: request, connection, session.
-struct THTTPGetThread::TConnection {
-    unique_hinternet session, connection, request;
-    std::string path, accept, postQuery;
-    const char* referer = nullptr;
-    DWORD flags = 0;
-
-    bool Post() const { return !postQuery.empty(); }
-
-    bool OpenRequest() {
-        const char* acceptList[] = {accept.c_str(), nullptr};
-        request.reset(::HttpOpenRequestA(connection.get(), Post() ? "POST" : "GET", path.c_str(), "HTTP/1.1",
-                                         referer, acceptList, flags, 0));
-        // The request's own reads follow its own time-outs, not the session's.
-        if (request) SetNoProgressTimeouts(request.get());
-        return static_cast<bool>(request);
-    }
-
-    bool Send(const std::string& headers) {
-        const bool post = Post();
-        return ::HttpSendRequestA(request.get(), headers.empty() ? nullptr : headers.c_str(),
-                                  static_cast<DWORD>(headers.size()),
-                                  post ? const_cast<char*>(postQuery.data()) : nullptr,
-                                  post ? static_cast<DWORD>(postQuery.size()) : 0) != FALSE;
-    }
-};
 
 namespace {
 
@@ -174,18 +120,21 @@ TResumeStart ReadResumeStart(const std::string& fileName, const std::string& sta
     return ResumeStart(targetExists, stampExists, stampFile, targetSize);
 }
 
-// The answer's Content-Length (left as it was when there is none) and Last-Modified, which is
-// kept in the stamp at once so that an interrupted transfer can resume.
-void ReadAnswerHeaders(HINTERNET request, const std::string& stampName, int32_t& fileSize,
-                       std::string& newStamp) {
+// The answer's Content-Length (left as it was when there is none; haveLength tells) and
+// Last-Modified, which is kept in the stamp at once so that an interrupted transfer can resume.
+void ReadAnswerHeaders(TWinInetRequest& http, const std::string& stampName, int32_t& fileSize,
+                       bool& haveLength, std::string& newStamp) {
     std::string lengthText;
-    if (QueryText(request, HTTP_QUERY_CONTENT_LENGTH, 2048, lengthText)) {
+    haveLength = http.QueryText(HTTP_QUERY_CONTENT_LENGTH, 2048, lengthText);
+    if (haveLength) {
         int32_t size = 0;
-        if (!ParseContentLength(lengthText, size))
+        if (!ParseContentLength(lengthText, size)) {
+            http.FailLength(-1);
             throw std::runtime_error("bad Content-Length: " + lengthText);
+        }
         fileSize = size;
     }
-    if (QueryText(request, HTTP_QUERY_LAST_MODIFIED, 256, newStamp)) {
+    if (http.QueryText(HTTP_QUERY_LAST_MODIFIED, 256, newStamp)) {
         if (!newStamp.empty()) WriteStampFile(stampName, newStamp);
     } else {
         newStamp.clear();
@@ -194,31 +143,29 @@ void ReadAnswerHeaders(HINTERNET request, const std::string& stampName, int32_t&
 
 } // namespace
 
-bool THTTPGetThread::Connect(TConnection& c) {
-    std::string host, portText = DefaultPortText(URL);
-    SplitUrl(URL, host, c.path, portText);
-    const INTERNET_PORT port = static_cast<INTERNET_PORT>(UrlPortNumber(portText));
-    c.accept = "Accept: " + AcceptTypes;
-    c.postQuery = PostQuery;
-    c.referer = Referer.empty() ? nullptr : Referer.c_str();
-    c.flags = (UseCache ? 0 : INTERNET_FLAG_RELOAD) | (IsSecureUrl(URL) ? INTERNET_FLAG_SECURE : 0);
-
-    c.session.reset(::InternetOpenA(Agent.empty() ? nullptr : Agent.c_str(), INTERNET_OPEN_TYPE_PRECONFIG,
-                                    nullptr, nullptr, 0));
-    if (!c.session) return false;
-    SetNoProgressTimeouts(c.session.get());
-    c.connection.reset(::InternetConnectA(c.session.get(), host.c_str(), port, UserName.c_str(),
-                                          Password.c_str(), INTERNET_SERVICE_HTTP, 0, 0));
-    return static_cast<bool>(c.connection);
+bool THTTPGetThread::Connect(TWinInetRequest& http) {
+    TRequestTarget target;
+    std::string portText = DefaultPortText(URL);
+    SplitUrl(URL, target.Host, target.Path, portText);
+    target.Port = static_cast<INTERNET_PORT>(UrlPortNumber(portText));
+    target.Secure = IsSecureUrl(URL);
+    TRequestSettings settings;
+    settings.Agent = Agent;
+    settings.UserName = UserName;
+    settings.Password = Password;
+    settings.Verb = PostQuery.empty() ? "GET" : "POST";
+    settings.Version = "HTTP/1.1";
+    settings.Referer = Referer;
+    settings.AcceptTypes = {"Accept: " + AcceptTypes};
+    settings.Flags = UseCache ? 0 : INTERNET_FLAG_RELOAD;
+    return http.Open(target, settings);
 }
 
-bool THTTPGetThread::AskForRest(TConnection& c, HANDLE target, bool& readBody) {
-    if (!c.OpenRequest()) return false;
+bool THTTPGetThread::AskForRest(TWinInetRequest& http, HANDLE target, bool& readBody) {
     std::string headers = RangeHeader(startOffset_, fileSize_);
-    if (c.Post()) headers = std::string(kFormContentType) + "\r\n" + headers;
-    unsigned status = 0;
-    if (!c.Send(headers) || !QueryStatus(c.request.get(), status)) return false;
-    switch (ClassifyRangeAnswer(status, startOffset_, fileSize_)) {
+    if (!PostQuery.empty()) headers = std::string(kFormContentType) + "\r\n" + headers;
+    if (!http.Send(headers, PostQuery) || !http.RequireStatus()) return false;
+    switch (ClassifyRangeAnswer(http.Status(), startOffset_, fileSize_)) {
     case TRangeAnswer::Append:
         return true;
     case TRangeAnswer::StartOver:
@@ -232,23 +179,29 @@ bool THTTPGetThread::AskForRest(TConnection& c, HANDLE target, bool& readBody) {
     case TRangeAnswer::Fail:
         break;
     }
-    return false;
+    return http.Fail(TNetStage::Status);
 }
 
-bool THTTPGetThread::ReadBody(TConnection& c, HANDLE target) {
+bool THTTPGetThread::ReadBody(TWinInetRequest& http, HANDLE target) {
     std::vector<char> buffer(kReadPiece);
     for (;;) {
         if (Terminated()) return false;
         DWORD got = 0;
-        if (!::InternetReadFile(c.request.get(), buffer.data(), kReadPiece, &got) || got == 0) return true;
+        // A failed read ends the body like its end: the length then decides, and a short body
+        // keeps the read's fault.
+        if (!http.Read(buffer.data(), kReadPiece, got) || got == 0) return true;
         lastRead_ = got;
         WriteAll(target, buffer.data(), got);
         bytesRead_ += got;
-        if (progress_) Synchronize([this] { ReportProgress(); });
+        if (progress_) {
+            inHandler_ = true;
+            Synchronize([this] { ReportProgress(); });
+            inHandler_ = false;
+        }
     }
 }
 
-void THTTPGetThread::Transfer() {
+void THTTPGetThread::Transfer(TWinInetRequest& http) {
     startOffset_ = 0;
     result_ = false;
     const std::string stampName = ResumeStampFileName(FileName);
@@ -259,18 +212,16 @@ void THTTPGetThread::Transfer() {
         return;
     }
 
-    TConnection c;
-    if (!Connect(c) || !c.OpenRequest()) return;
     // A host that cannot be reached fails here; it is a failure, not an empty file.
-    if (!c.Send(c.Post() ? kFormContentType : "")) return;
+    if (!Connect(http) || !http.Send(PostQuery.empty() ? "" : kFormContentType, PostQuery)) return;
     if (Terminated()) {
         result_ = false;
         return;
     }
-    unsigned status = 0;
-    if (!QueryStatus(c.request.get(), status) || !IsSuccessStatus(status)) return;
+    if (!http.RequireStatus(IsSuccessStatus)) return;
     std::string newStamp;
-    ReadAnswerHeaders(c.request.get(), stampName, fileSize_, newStamp);
+    bool haveLength = false;
+    ReadAnswerHeaders(http, stampName, fileSize_, haveLength, newStamp);
     if (Terminated()) {
         result_ = false;
         return;
@@ -281,12 +232,13 @@ void THTTPGetThread::Transfer() {
     startOffset_ = plan.StartOffset;
     unique_handle target = OpenTarget(FileName, plan);
     bool readBody = true;
-    if (plan.SendRange && !AskForRest(c, target.get(), readBody)) return;
-    if (readBody && !ReadBody(c, target.get())) {
+    if (plan.SendRange && !AskForRest(http, target.get(), readBody)) return;
+    if (readBody && !ReadBody(http, target.get())) {
         result_ = false;
         return;
     }
     result_ = TransferComplete(bytesRead_, fileSize_, startOffset_);
+    if (!result_ && !http.Fault().Failed()) http.FailLength(haveLength ? fileSize_ - startOffset_ : -1);
 }
 
 void THTTPGetThread::ReportProgress() {
@@ -349,8 +301,10 @@ void THTTPGet::TransferFinished(THTTPGetThread* worker) {
     if (worker_ == worker) worker_ = nullptr;
     if (worker->Result()) {
         if (THTTPDoneFileEvent done = OnDoneFile) done(this, worker->FileName, worker->FileSize());
-    } else {
-        if (TNotifyEvent error = OnError) error(this);
+    } else if (THTTPErrorEvent error = OnError) {
+        TNetFault fault = worker->Fault();
+        if (!fault.Failed() && worker->Terminated()) fault.Stage = TNetStage::Stopped;
+        error(this, fault);
     }
 }
 

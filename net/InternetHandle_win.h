@@ -1,7 +1,6 @@
 #pragma once
 // The owner of a WinInet handle (session, connection or request).
 #include <windows.h>
-
 #include <wininet.h>
 
 #include "framework/Handle_win.h"

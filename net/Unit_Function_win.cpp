@@ -1,17 +1,18 @@
 #include <winsock2.h>
+
+#include "net/Unit_Function_win.h"
+
 #include <windows.h>
 #include <shellapi.h>
 #include <urlmon.h>
 #include <wininet.h>
 
-#include "net/Unit_Function_win.h"
-
 #include <cstdio>
 #include <cstring>
 
 #include "framework/Handle_win.h"
-#include "net/InternetHandle_win.h"
-#include "net/HTTPGet_win.h"
+#include "net/HTTPGet.h"
+#include "net/WinInetRequest_win.h"
 
 bool SystemLeadByte(unsigned char c) {
     return ::IsDBCSLeadByte(c) != FALSE;
@@ -103,6 +104,15 @@ bool IsOnline() {
     return ::InternetGetConnectedState(&flags, 0) != FALSE;
 }
 
+bool CanConnectTo(const std::string& Url, TNetFault& fault) {
+    fault = TNetFault();
+    if (::InternetCheckConnectionA(Url.c_str(), FLAG_ICC_FORCE_CONNECTION, 0)) return true;
+    const DWORD code = ::GetLastError();
+    fault =
+        TNetFault::Error(code == kInternetNameNotResolved ? TNetStage::Resolve : TNetStage::Connect, code);
+    return false;
+}
+
 namespace {
 
 // A scratch file beside the target, removed unless it has been moved into place.
@@ -110,7 +120,10 @@ class ScratchFile {
 public:
     explicit ScratchFile(const std::string& directory) {
         char name[MAX_PATH];
-        if (::GetTempFileNameA(directory.c_str(), "dtf", 0, name) != 0) path_ = name;
+        if (::GetTempFileNameA(directory.c_str(), "dtf", 0, name) != 0)
+            path_ = name;
+        else
+            error_ = ::GetLastError();
     }
     ~ScratchFile() {
         if (!path_.empty()) ::DeleteFileA(path_.c_str());
@@ -118,6 +131,8 @@ public:
     ScratchFile(const ScratchFile&) = delete;
     ScratchFile& operator=(const ScratchFile&) = delete;
     const std::string& path() const { return path_; }
+    // Why there is no path.
+    unsigned long error() const { return error_; }
     bool MoveTo(const std::string& target) {
         if (!::MoveFileExA(path_.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED))
             return false;
@@ -127,6 +142,7 @@ public:
 
 private:
     std::string path_;
+    unsigned long error_ = 0;
 };
 
 // The user agent the system's URL download sends, so servers see the lists asked for as before.
@@ -138,78 +154,70 @@ std::string BrowserAgent() {
 
 // The body of a successful answer into `file`; false for an error status, a failed or stalled
 // read, or fewer bytes than the Content-Length promised.
-bool FetchInto(const std::string& url, HANDLE file) {
-    char host[256] = {}, path[2048] = {};
-    URL_COMPONENTSA parts{};
-    parts.dwStructSize = sizeof parts;
-    parts.lpszHostName = host;
-    parts.dwHostNameLength = sizeof host;
-    parts.lpszUrlPath = path;
-    parts.dwUrlPathLength = sizeof path;
-    parts.dwExtraInfoLength = 1; // the query stays part of the path
-    if (!::InternetCrackUrlA(url.c_str(), DWORD(url.size()), 0, &parts)) return false;
-    const bool secure = parts.nScheme == INTERNET_SCHEME_HTTPS;
-    unique_hinternet session(
-        ::InternetOpenA(BrowserAgent().c_str(), INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
-    if (!session) return false;
-    SetNoProgressTimeouts(session.get());
-    unique_hinternet connection(
-        ::InternetConnectA(session.get(), host, parts.nPort, nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, 0));
-    if (!connection) return false;
-    // The time-outs go on the request before it is sent: they hold for the connection it opens.
-    unique_hinternet request(
-        ::HttpOpenRequestA(connection.get(), "GET",
-                           (std::string(path) + (parts.lpszExtraInfo ? parts.lpszExtraInfo : "")).c_str(),
-                           nullptr, nullptr, nullptr,
-                           INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_NO_UI |
-                               (secure ? INTERNET_FLAG_SECURE : 0),
-                           0));
-    if (!request) return false;
-    SetNoProgressTimeouts(request.get());
-    if (!::HttpSendRequestA(request.get(), nullptr, 0, nullptr, 0)) return false;
-    DWORD status = 0, size = sizeof status;
-    if (::HttpQueryInfoA(request.get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size,
-                         nullptr) &&
-        (status < 200 || status >= 300))
-        return false;
-    DWORD length = 0;
-    size = sizeof length;
-    const bool haveLength = ::HttpQueryInfoA(
-        request.get(), HTTP_QUERY_CONTENT_LENGTH | HTTP_QUERY_FLAG_NUMBER, &length, &size, nullptr);
-    char buffer[16384];
-    DWORD total = 0;
-    for (;;) {
-        DWORD got = 0;
-        // A read that waits longer than the time-out without a byte fails here.
-        if (!::InternetReadFile(request.get(), buffer, sizeof buffer, &got)) return false;
-        if (got == 0) break;
-        DWORD written = 0;
-        if (!::WriteFile(file, buffer, got, &written, nullptr) || written != got) return false;
-        total += got;
-    }
-    return !haveLength || total == length;
+bool FetchInto(const std::string& url, HANDLE file, TNetFault& fault) {
+    TWinInetRequest http;
+    TRequestSettings settings;
+    settings.Agent = BrowserAgent();
+    settings.Flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_NO_UI;
+    const bool fetched = [&] {
+        if (!http.Open(url, settings) || !http.Send()) return false;
+        // An answer without a readable status is taken as it comes.
+        if (http.Status() != 0 && !http.RequireStatus(IsSuccessStatus)) return false;
+        DWORD length = 0;
+        const bool haveLength = http.QueryNumber(HTTP_QUERY_CONTENT_LENGTH, length);
+        char buffer[16384];
+        for (;;) {
+            DWORD got = 0;
+            // A read that waits longer than the time-out without a byte fails here.
+            if (!http.Read(buffer, sizeof buffer, got)) return false;
+            if (got == 0) break;
+            DWORD written = 0;
+            if (!::WriteFile(file, buffer, got, &written, nullptr) || written != got)
+                return http.Fail(TNetStage::Write, ::GetLastError());
+        }
+        return !haveLength || http.Received() == length || http.FailLength(length);
+    }();
+    fault = http.Fault();
+    return fetched;
 }
 
 } // namespace
 
 bool DownloadToFile(const std::string& Url, const std::string& FileName) {
+    TNetFault fault;
+    return DownloadToFile(Url, FileName, fault);
+}
+
+bool DownloadToFile(const std::string& Url, const std::string& FileName, TNetFault& fault) {
+    fault = TNetFault();
+    // The target's folder, the scratch file beside it or the move into place failed.
+    const auto localFault = [&fault](unsigned long code) {
+        fault = TNetFault::Error(TNetStage::Write, code);
+        return false;
+    };
     try {
-        if (Url.empty() || FileName.empty()) return false;
+        if (Url.empty()) {
+            fault.Stage = TNetStage::Resolve;
+            return false;
+        }
+        if (FileName.empty()) return localFault(ERROR_INVALID_NAME);
         char full[MAX_PATH];
         char* filePart = nullptr;
         const DWORD n = ::GetFullPathNameA(FileName.c_str(), MAX_PATH, full, &filePart);
-        if (n == 0 || n >= MAX_PATH || !filePart) return false;
+        if (n == 0 || n >= MAX_PATH || !filePart)
+            return localFault(n == 0 ? ::GetLastError() : ERROR_INVALID_NAME);
         const std::string target(full);
         // Download beside the target and move it into place only when it is good, so an error page
         // or a broken transfer never replaces the copy from an earlier run.
         ScratchFile scratch(std::string(full, filePart));
-        if (scratch.path().empty()) return false;
+        if (scratch.path().empty()) return localFault(scratch.error());
         {
             unique_handle file(::CreateFileA(scratch.path().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                              FILE_ATTRIBUTE_NORMAL, nullptr));
-            if (!file || !FetchInto(Url, file.get())) return false;
+            if (!file) return localFault(::GetLastError());
+            if (!FetchInto(Url, file.get(), fault)) return false;
         }
-        return scratch.MoveTo(target);
+        return scratch.MoveTo(target) || localFault(::GetLastError());
     } catch (...) {
         return false;
     }

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "net/NetFault.h"
 #include "net/Unit_Function.h"
 
 // The system ANSI code page's lead-byte test, to pass to GetTextBetween and the process matching.
@@ -25,8 +26,14 @@ bool HostToIP(const std::string& Host, std::string& Address);
 // True when the system reports a network connection.
 bool IsOnline();
 
+// True when the server of Url accepts a connection (nothing is asked of it); otherwise fault says
+// why (a Resolve or Connect fault).
+bool CanConnectTo(const std::string& Url, TNetFault& fault);
+
 // Fetches Url (http or https) into FileName, replacing the file, on the calling thread. True only
 // when the whole response arrived with a success status (an HTTP error page is a failure) and the
 // file was stored; on failure FileName is left as it was. Connecting and every read end after the
 // no-progress time-out (net/HTTPGet.h), so a server that stops sending cannot hold the run.
 bool DownloadToFile(const std::string& Url, const std::string& FileName);
+// The same, telling why it failed.
+bool DownloadToFile(const std::string& Url, const std::string& FileName, TNetFault& fault);

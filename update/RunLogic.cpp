@@ -74,6 +74,14 @@ TPingRanking::Placement TPingRanking::Add(const std::string& value, const std::s
     return p;
 }
 
+std::string LogSafeUrl(const std::string& url) {
+    std::string cut = url.substr(0, 120);
+    // A hostile list may hold control bytes; the log stays one readable line.
+    for (char& c : cut)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
+    return cut;
+}
+
 std::string RankingReport(const TPingRanking& ranking) {
     std::string report = "speed test of " + std::to_string(ranking.Servers().size()) + " servers:";
     const auto& values = ranking.Values();
@@ -86,11 +94,7 @@ std::string RankingReport(const TPingRanking& ranking) {
     }
     if (!ranking.Servers().empty()) {
         const auto& fastest = ranking.Servers().front();
-        std::string url = fastest.url.substr(0, 120);
-        // A hostile list may hold control bytes; the log stays one readable line.
-        for (char& c : url)
-            if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
-        report += "; fastest " + fastest.value + " " + url;
+        report += "; fastest " + fastest.value + " " + LogSafeUrl(fastest.url);
     }
     return report;
 }

@@ -56,6 +56,9 @@ private:
     std::vector<std::string> values_;
 };
 
+// A URL from a list as the debug log shows it: cut at 120 bytes, control bytes as '?'.
+std::string LogSafeUrl(const std::string& url);
+
 // One line for the debug log: how many servers were measured, how many got each value (in the
 // ranking's order), and the fastest, its URL cut at 120 bytes with control bytes shown as '?'.
 std::string RankingReport(const TPingRanking& ranking);

@@ -1,9 +1,7 @@
 #include "update/Unit1_win.h"
 
 #include <windows.h>
-
 #include <shellapi.h>
-#include <wininet.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -14,19 +12,20 @@
 #include "framework/Files_win.h"
 #include "framework/IniFile_win.h"
 #include "framework/Text_win.h"
+#include "net/HTTPGet.h"
 #include "net/HTTPGet_win.h"
+#include "net/NetFault_win.h"
 #include "net/Unit_Function_win.h"
 #include "net/Unit_ping_win.h"
 #include "skin/model/WinSkinData_win.h"
 #include "system/CoolTrayIcon_win.h"
+#include "system/Crypto_win.h"
 #include "system/Unit_KillProcess_win.h"
 #include "system/Unit_RefreshTrayIcon_win.h"
 #include "update/ControlIds.h"
-#include "update/ProgressThrottle.h"
-#include "net/HTTPGet.h"
-#include "system/Crypto_win.h"
 #include "update/InstallStep.h"
 #include "update/ListVerifier_win.h"
+#include "update/ProgressThrottle.h"
 #include "update/RunLogic.h"
 
 TForm1* Form1 = nullptr;
@@ -164,7 +163,7 @@ void TForm1::Button_JianCeWangLuoClick(TObject*) {
         return;
     }
     Log(L"网络状态:正常");
-    if (::InternetCheckConnectionA(ServerUrl->Text().c_str(), FLAG_ICC_FORCE_CONNECTION, 0)) {
+    if (MainServerAnswers()) {
         Log(L"升级主服务器正常.");
         Invoke(Button_DownLoadServerTxt);
         StopTimer(Timer_ChuShiHua);
@@ -174,6 +173,14 @@ void TForm1::Button_JianCeWangLuoClick(TObject*) {
         ShowFailurePicture();
         ArmTimer(TimerCloseMe, 3000);
     }
+}
+
+bool TForm1::MainServerAnswers() {
+    TNetFault fault;
+    if (CanConnectTo(ServerUrl->Text(), fault)) return true;
+    DebugReport("main server check of " + LogSafeUrl(ServerUrl->Text()) +
+                " failed: " + DescribeNetFault(fault));
+    return false;
 }
 
 void TForm1::TimerCloseMeTimer(TObject*) {
@@ -236,16 +243,16 @@ TForm1::TListFetch TForm1::FetchList(const std::string& entry, std::string& reas
     const std::string target = AppPath + entry;
     const std::string url = ServerUrl->Text() + entry + "?" + Today();
     if (!listVerifier_.Enabled())
-        return DownloadToFile(url, target) ? TListFetch::Fetched : TListFetch::NotFetched;
+        return FetchReported(url, target) ? TListFetch::Fetched : TListFetch::NotFetched;
 
     // A signed run: the list goes into place only once its signature holds, so a refused list
     // never replaces the one from an earlier run.
     const std::string unverified = target + ".unverified", signature = target + ".sig";
-    if (!DownloadToFile(url, unverified)) return TListFetch::NotFetched;
+    if (!FetchReported(url, unverified)) return TListFetch::NotFetched;
     std::string list, signatureText;
     std::uint64_t sequence = 0;
     bool good = false;
-    if (!DownloadToFile(ServerUrl->Text() + entry + ".sig?" + Today(), signature))
+    if (!FetchReported(ServerUrl->Text() + entry + ".sig?" + Today(), signature))
         reason = "缺少签名文件";
     else if (ReadFileBytes(unverified, kMaxListBytes, list) != TFileRead::Ok ||
              ReadFileBytes(signature, 4096, signatureText) != TFileRead::Ok)
@@ -260,6 +267,13 @@ TForm1::TListFetch TForm1::FetchList(const std::string& entry, std::string& reas
     ::DeleteFileA(unverified.c_str());
     if (good) reason = "无法保存列表";
     return TListFetch::Refused;
+}
+
+bool TForm1::FetchReported(const std::string& url, const std::string& target) {
+    TNetFault fault;
+    if (DownloadToFile(url, target, fault)) return true;
+    DebugReport("list download of " + LogSafeUrl(url) + " failed: " + DescribeNetFault(fault));
+    return false;
 }
 
 bool TForm1::LoadListFile(const std::string& name, TListBox* into, const std::wstring& failure) {
@@ -279,7 +293,7 @@ void TForm1::Button_LoadVerClick(TObject*) {
     if (!LoadListFile("ServerUrl.txt", ListBox_UpdateServerUrl, L"无法获取升级服务器列表信息.")) return;
     if (!LoadListFile("UpdateList.txt", ListBoxUpdateDownLoad, L"无法获取更新文件列表信息.")) return;
 
-    if (::InternetCheckConnectionA(ServerUrl->Text().c_str(), FLAG_ICC_FORCE_CONNECTION, 0)) {
+    if (MainServerAnswers()) {
         Invoke(ButtonUpdateWebPing);
     } else {
         Log(L"---->升级服务器无法访问或者暂时繁忙");
@@ -426,9 +440,9 @@ void TForm1::StartFileDownload() {
         ReleaseFinishedGet(s);
         HTTPGetDoneFile(s, file, size);
     };
-    DownLoadGet->OnError = [this](TObject* s) {
+    DownLoadGet->OnError = [this](TObject* s, const TNetFault& fault) {
         ReleaseFinishedGet(s);
-        HTTPGetError(s);
+        HTTPGetError(s, fault);
     };
     DownLoadGet->StartDownload();
 }
@@ -559,7 +573,9 @@ bool TForm1::InstallDownloadedFile(const std::string& downloaded) {
     return false;
 }
 
-void TForm1::HTTPGetError(TObject*) {
+void TForm1::HTTPGetError(TObject* sender, const TNetFault& fault) {
+    DebugReport("download of " + LogSafeUrl(static_cast<THTTPGet*>(sender)->URL) +
+                " failed: " + DescribeNetFault(fault));
     EndProgress();
     DownLoadProgressBar->SetPosition(0);
     StopTimer(TimerUpdateEnd);

@@ -17,6 +17,7 @@
 #include "update/RunLogic.h"
 
 class THTTPGet;
+struct TNetFault;
 class TCoolTrayIcon;
 class TSkinData;
 
@@ -145,12 +146,15 @@ public:
     // Fetching one list file; in a signed run with its signature checked.
     enum class TListFetch { Fetched, NotFetched, Refused };
     TListFetch FetchList(const std::string& entry, std::string& reason);
+    // One list download; a failure's cause goes to the debug log.
+    bool FetchReported(const std::string& url, const std::string& target);
     static constexpr std::uint64_t kMaxListBytes = 16u * 1024u * 1024u;
     // The downloaded file against the SHA-256 of its list line (true when the line has none).
     bool HashMatches(const std::string& downloaded);
     // Puts the verified download in place; false (with a log line) when it could not.
     bool InstallDownloadedFile(const std::string& downloaded);
-    void HTTPGetError(TObject* sender);
+    // The window's log says that the file failed; the debug log says why.
+    void HTTPGetError(TObject* sender, const TNetFault& fault);
 
 private:
     // When the window began to be built (GetTickCount64): the run starts 1500 ms after it.
@@ -161,6 +165,8 @@ private:
     void CreateTray();
     // The four steps of every failure that the tray shows: both picture timers stopped, picture 3.
     void ShowFailurePicture();
+    // Whether the main server accepts a connection; when not, the debug log says why.
+    bool MainServerAnswers();
     // Loads a list file beside the program into the list box, without its empty lines. When it is
     // missing: the status text, the failure picture, and false.
     bool LoadListFile(const std::string& name, TListBox* into, const std::wstring& failure);

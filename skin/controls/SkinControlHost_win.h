@@ -1,7 +1,7 @@
 #pragma once
 // What the control skins and the walk that hands them out ask of the skinned form of a window:
-// its window, skin and framework form, its list of control skins and the maker of sub-skins. The frame implements it;
-// the control skins know nothing else of the frame.
+// its window, skin and framework form, its list of control skins and the maker of sub-skins. The frame
+// implements it; the control skins know nothing else of the frame.
 #include <windows.h>
 
 #include <vector>

@@ -1,8 +1,8 @@
 #include "skin/format/BmpHeader.h"
 
-#include "framework/ByteOrder.h"
-
 #include <algorithm>
+
+#include "framework/ByteOrder.h"
 
 namespace {
 

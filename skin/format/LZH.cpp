@@ -1,11 +1,11 @@
 #include "skin/format/LZH.h"
 
-#include "framework/ByteOrder.h"
-
 #include <algorithm>
 #include <cstring>
 #include <memory>
 #include <new>
+
+#include "framework/ByteOrder.h"
 
 namespace lzh {
 // 32 x 0, 16 each of 1..3, 8 each of 4..11, 4 each of 12..23, 2 each of 24..47, 1 each of 48..63.

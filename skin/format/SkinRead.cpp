@@ -1,12 +1,11 @@
 #include "skin/format/SkinRead.h"
 
-#include "framework/AsciiText.h"
-#include "framework/ByteOrder.h"
-
-#include "skin/format/LZH.h"
-
 #include <cstring>
 #include <utility>
+
+#include "framework/AsciiText.h"
+#include "framework/ByteOrder.h"
+#include "skin/format/LZH.h"
 
 namespace {
 

@@ -1,11 +1,11 @@
 #include "skin/format/SkinRead_win.h"
 
-#include "framework/Text_win.h"
-#include "skin/format/SkinRead.h"
-
 #include <windows.h>
 
 #include <string>
+
+#include "framework/Text_win.h"
+#include "skin/format/SkinRead.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
 #include "skin/format/WinSkinIni.h"
 
+#include <stdexcept>
+
 #include "framework/AsciiText.h"
 #include "framework/StringList.h"
-
-#include <stdexcept>
 
 namespace {
 

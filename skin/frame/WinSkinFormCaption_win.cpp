@@ -1,10 +1,9 @@
 // TWinSkinForm's caption buttons: their places, pictures, hover, hints and actions, and the skinned system
 // menu.
-#include "skin/frame/WinSkinForm_win.h"
-
 #include <algorithm>
 
 #include "framework/ExtCtrls_win.h"
+#include "skin/frame/WinSkinForm_win.h"
 #include "skin/model/ImgUtil_win.h"
 #include "skin/model/WinSkinData.h"
 

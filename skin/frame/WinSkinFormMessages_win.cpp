@@ -1,10 +1,9 @@
 // TWinSkinForm's window messages: the subclassed window's, the framework form's, the non-client ones.
-#include "skin/frame/WinSkinForm_win.h"
-
 #include <windowsx.h>
 
 #include "framework/Forms_win.h"
 #include "skin/controls/SkinControlMap_win.h"
+#include "skin/frame/WinSkinForm_win.h"
 #include "skin/model/WinSkinData.h"
 
 // ---- The window's messages ----

@@ -1,12 +1,11 @@
 // TWinSkinForm's size, shape and painting: the skin's borders around the client area, the window region cut
 // from the border images, the frame and caption.
-#include "skin/frame/WinSkinForm_win.h"
-
 #include <algorithm>
 #include <climits>
 
 #include "framework/DebugSink_win.h"
 #include "framework/Forms_win.h"
+#include "skin/frame/WinSkinForm_win.h"
 #include "skin/model/Bitmap_win.h"
 #include "skin/model/ImgUtil_win.h"
 #include "skin/model/WinSkinData.h"

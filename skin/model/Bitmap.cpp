@@ -1,13 +1,13 @@
 #include "skin/model/Bitmap.h"
 
-#include "framework/ByteOrder.h"
-#include "framework/FileBytes.h"
-#include "skin/format/BmpHeader.h"
-
 #include <algorithm>
 #include <cstring>
 #include <iterator>
 #include <utility>
+
+#include "framework/ByteOrder.h"
+#include "framework/FileBytes.h"
+#include "skin/format/BmpHeader.h"
 
 namespace {
 // A pixel as the decoded rows keep it (a colour is never negative).

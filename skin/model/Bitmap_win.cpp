@@ -1,12 +1,12 @@
 #include "skin/model/Bitmap_win.h"
 
-#include "framework/Graphics_win.h"
-
 #include <algorithm>
 #include <memory>
 #include <type_traits>
 #include <utility>
 #include <vector>
+
+#include "framework/Graphics_win.h"
 
 namespace {
 

@@ -1,10 +1,9 @@
 #include "skin/model/WinSkinData.h"
 
-#include "framework/AsciiText.h"
-#include "framework/FileBytes.h"
-
 #include <algorithm>
 
+#include "framework/AsciiText.h"
+#include "framework/FileBytes.h"
 #include "skin/model/SkinBuiltinImages.h"
 #include "skin/model/SkinManagerApi.h"
 

@@ -1,8 +1,8 @@
 // The start-up benchmark's yardstick: a minimal GUI program that registers a class, creates one
 // top-level window, shows it, and ends a second later.
-#include <windows.h>
-
 #include "tests/bench/BenchWindow.h"
+
+#include <windows.h>
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     HWND wnd = bench::CreatePlainWindow(L"BenchWindow", 300, 200);

@@ -22,12 +22,12 @@ class Stalls(E2ETestCase):
         # Half of the file arrives, then the server holds the connection and sends nothing more.
         site.write_lists(["data20000.bin|20000|"], [fault.url("stall/10000/")])
         file_run_install = self.make_install("file")
-        file_run_install.write_config(config(nginx.url, UpdatedRunProcessName="true"))
+        file_run_install.write_config(config(nginx.url, UpdatedRunProcessName="true", DebugLog="true"))
         file_run_install.add_test_client()
         # The server list itself stops after ten bytes.
         list_run_install = self.make_install("list")
         list_run_install.write_config(config(fault.url("stall/10/"), ServerUrlFileName="data500.txt",
-                                             UpdatedRunProcessName="true"))
+                                             UpdatedRunProcessName="true", DebugLog="true"))
         list_run_install.add_test_client()
 
         # One after the other: a second updater would leave at once (one instance at a time).
@@ -58,6 +58,15 @@ class Stalls(E2ETestCase):
         failed = log_time(list_run, "data500.txt下载失败.")
         self.assertGreaterEqual(failed - asked, DEADLINE - 1)
         self.assertLess(failed - asked, DEADLINE + 10 * slow(1))
+        # The debug log says why: a read of the body ran out of time after the answer had come.
+        for install, fetch in ((file_run_install, "download of " + fault.url("stall/10000/data20000.bin")),
+                               (list_run_install, "list download of " + fault.url("stall/10/data500.txt"))):
+            debug = read(install.file("update.log")).decode("gbk", "replace")
+            causes = [line.split("] ", 1)[1] for line in debug.splitlines() if " failed: " in line]
+            self.assertEqual(len(causes), 1, debug)
+            self.assertTrue(causes[0].startswith(fetch + "?"), causes)
+            self.assertIn(" failed: receive: error ", causes[0])
+            self.assertIn(", HTTP 200, after ", causes[0])
         # Both closed by themselves and started the client program as every close does.
         for install in (file_run_install, list_run_install):
             self.assertEqual(len(install.client_starts()), 1, install.path)

@@ -1,5 +1,4 @@
 #include "skin/model/Bitmap.h"
-#include "tests/unit/BmpTestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -7,6 +6,8 @@
 #include <cstdio>
 #include <string>
 #include <vector>
+
+#include "tests/unit/BmpTestFiles.h"
 
 namespace {
 

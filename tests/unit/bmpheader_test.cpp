@@ -1,12 +1,13 @@
 // The one BMP header reader behind the image loader and the skin checker, on the files where the
 // two used to disagree: bit fields, the size limits, header sizes and where the pixels start.
 #include "skin/format/BmpHeader.h"
-#include "tests/unit/BmpTestFiles.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <vector>
+
+#include "tests/unit/BmpTestFiles.h"
 
 namespace {
 

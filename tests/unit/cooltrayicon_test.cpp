@@ -1,12 +1,13 @@
 // The tray icon's platform-free rules: text field limits, picture index and animation, and the
 // shell callback table with single/double click separation, driven by the timers' virtual clock.
+#include "system/CoolTrayIcon.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <string>
 #include <vector>
 
-#include "system/CoolTrayIcon.h"
 #include "tests/unit/ManualTimerClock.h"
 
 namespace {

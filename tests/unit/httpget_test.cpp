@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "net/NetFault.h"
+
 namespace {
 
 struct SplitCase {
@@ -221,6 +223,46 @@ TEST(TransferComplete, WithoutContentLengthAFileWithContentNeverSucceeds) {
     EXPECT_TRUE(TransferComplete(0, 0, 0));
     // Compared as 64-bit numbers: a large offset does not wrap.
     EXPECT_FALSE(TransferComplete(0, 1000, 3000000000LL));
+}
+
+TEST(NetFault, DescribesEachStageInOneLine) {
+    struct {
+        TNetFault fault;
+        const char* codeText;
+        const char* line;
+    } cases[] = {
+        {{}, "", "none"},
+        {{TNetStage::Stopped, 0, 0, 0, -1}, "", "stopped"},
+        {{TNetStage::Connect, 12029, 0, 0, -1},
+         "A connection with the server could not be established\r\n",
+         "connect: error 12029 (A connection with the server could not be established)"},
+        {{TNetStage::Resolve, 12007, 0, 0, -1}, "", "resolve: error 12007"},
+        {{TNetStage::Status, 0, 404, 0, -1}, "", "status: HTTP 404"},
+        {{TNetStage::Status, 12150, 0, 0, -1},
+         "The header\r\nwas not found. ",
+         "status: error 12150 (The header was not found.)"},
+        {{TNetStage::Receive, 12002, 200, 10000, -1},
+         "The operation timed out",
+         "receive: error 12002 (The operation timed out), HTTP 200, after 10000 bytes"},
+        {{TNetStage::Length, 0, 206, 500, 600}, "", "length: HTTP 206, 500 of 600 bytes"},
+        {{TNetStage::Length, 0, 200, 1000, -1}, "", "length: HTTP 200, 1000 bytes without a valid length"},
+        {{TNetStage::Write, 3, 200, 10, -1},
+         "The path was not found.",
+         "write: error 3 (The path was not found.), HTTP 200"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.line);
+        EXPECT_EQ(c.fault.Describe(c.codeText), c.line);
+    }
+}
+
+TEST(NetFault, SendErrorsTellResolvingFromConnectingFromTheExchange) {
+    EXPECT_EQ(StageOfSendError(kInternetNameNotResolved), TNetStage::Resolve);
+    EXPECT_EQ(StageOfSendError(kInternetCannotConnect), TNetStage::Connect);
+    for (unsigned long code : {12002ul, 12030ul, 12152ul, 12175ul, 0ul}) {
+        SCOPED_TRACE(code);
+        EXPECT_EQ(StageOfSendError(code), TNetStage::Send);
+    }
 }
 
 } // namespace

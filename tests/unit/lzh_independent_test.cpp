@@ -2,8 +2,6 @@
 // offset code, its own match finder), long enough that the tree is rebuilt several times, and
 // expanded by the engine's decoder. The packer in tools/ shares the decoder's model, so its round
 // trips cannot catch a fault common to both.
-#include "skin/format/LZH.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -11,6 +9,8 @@
 #include <random>
 #include <string>
 #include <vector>
+
+#include "skin/format/LZH.h"
 
 namespace {
 

@@ -1,11 +1,12 @@
 #include "skin/format/LZH.h"
-#include "tools/skinpack/SkinEncoder.h"
 
 #include <gtest/gtest.h>
 
 #include <random>
 #include <string>
 #include <vector>
+
+#include "tools/skinpack/SkinEncoder.h"
 
 namespace {
 

@@ -1,10 +1,10 @@
-#include "framework/StringList.h"
-#include "skin/format/WinSkinIni.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
+
+#include "framework/StringList.h"
+#include "skin/format/WinSkinIni.h"
 
 namespace {
 

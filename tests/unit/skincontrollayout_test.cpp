@@ -1,11 +1,11 @@
 // The control skins' rules that need no window: progress fill and picture, the scroll bar's parts,
 // frames and picture, tab sides and page area, status panels.
+#include "skin/rules/SkinControlLayout.h"
+
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <string>
-
-#include "skin/rules/SkinControlLayout.h"
 
 using namespace skinctl;
 

@@ -1,5 +1,3 @@
-#include "skin/model/WinSkinData.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -18,6 +16,7 @@
 #include "skin/model/SkinBuiltinImages.h"
 #include "skin/model/SkinElementTable.h"
 #include "skin/model/SkinManagerApi.h"
+#include "skin/model/WinSkinData.h"
 #include "tools/skinpack/SkinEncoder.h"
 #include "tools/skinpack/SkinPackage.h"
 

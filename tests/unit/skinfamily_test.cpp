@@ -1,8 +1,8 @@
 // The frame choices and layouts of the combo box, track bar, up-down, header and media player
 // skins.
-#include <gtest/gtest.h>
-
 #include "skin/rules/SkinFamily.h"
+
+#include <gtest/gtest.h>
 
 TEST(SkinFamily, StateFramesOfComboArrowThumbUpDownAndHeader) {
     struct Row {

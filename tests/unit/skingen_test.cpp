@@ -1,9 +1,6 @@
 // The product's own skin as committed in resources/skin (written by tools/skingen), read with the
 // engine's INI reader and BMP loader: every element fits the painters that draw it and its texts
 // stay readable.
-#include "skin/format/WinSkinIni.h"
-#include "skin/model/Bitmap.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -17,6 +14,9 @@
 #include <stdexcept>
 #include <string>
 #include <vector>
+
+#include "skin/format/WinSkinIni.h"
+#include "skin/model/Bitmap.h"
 
 namespace {
 

@@ -1,19 +1,19 @@
-#include "skin/format/SkinRead.h"
-#include "tools/skinpack/SkinCheck.h"
-#include "tools/skinpack/SkinEncoder.h"
-#include "tools/skinpack/SkinPackTool.h"
-#include "tools/skinpack/SkinPackage.h"
-
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <functional>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <random>
 #include <sstream>
 #include <string>
 #include <vector>
+
+#include "skin/format/SkinRead.h"
+#include "tools/skinpack/SkinCheck.h"
+#include "tools/skinpack/SkinEncoder.h"
+#include "tools/skinpack/SkinPackTool.h"
+#include "tools/skinpack/SkinPackage.h"
 
 namespace fs = std::filesystem;
 

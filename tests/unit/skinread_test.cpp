@@ -1,12 +1,13 @@
 #include "skin/format/SkinRead.h"
-#include "tools/skinpack/SkinEncoder.h"
-#include "tools/skinpack/SkinPackage.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <string>
 #include <vector>
+
+#include "tools/skinpack/SkinEncoder.h"
+#include "tools/skinpack/SkinPackage.h"
 
 namespace {
 

@@ -1,12 +1,12 @@
 // The notification-area sweep: version classification, the window path per version and the
 // points swept.
+#include "system/Unit_RefreshTrayIcon.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <utility>
 #include <vector>
-
-#include "system/Unit_RefreshTrayIcon.h"
 
 namespace {
 

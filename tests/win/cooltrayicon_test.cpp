@@ -1,11 +1,9 @@
 // TCoolTrayIcon against Wine's notification area: the shell calls, the shared callback window,
 // the events raised by synthetic callbacks, pictures, balloons, the taskbar re-creation notice,
 // the owner form's subclassing and clean removal.
-#include <gtest/gtest.h>
-
-#include "helpers/MessagePump.h"
-
 #include <windows.h>
+
+#include <gtest/gtest.h>
 
 #include <memory>
 #include <string>
@@ -16,6 +14,7 @@
 #include "framework/ImgList_win.h"
 #include "framework/Menus_win.h"
 #include "framework/Text_win.h"
+#include "helpers/MessagePump.h"
 #include "system/CoolTrayIcon_win.h"
 #include "system/Unit_RefreshTrayIcon_win.h"
 

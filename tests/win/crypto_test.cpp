@@ -1,7 +1,5 @@
 // The system's cryptography as the signed lists use it: SHA-256 of bytes and of a file, and ECDSA
 // P-256 verification of a signature made by the publisher's library (python3-cryptography).
-#include "system/Crypto_win.h"
-
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -9,6 +7,7 @@
 #include <fstream>
 #include <string>
 
+#include "system/Crypto_win.h"
 #include "update/ListSignature.h"
 
 namespace {

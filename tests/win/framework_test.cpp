@@ -4,19 +4,18 @@
 
 #include <gtest/gtest.h>
 
-#include "helpers/MessagePump.h"
-
 #include <fstream>
 #include <memory>
 
 #include "framework/Application_win.h"
 #include "framework/ComCtrls_win.h"
 #include "framework/ExtCtrls_win.h"
-#include "framework/HalfScaleText_win.h"
 #include "framework/Forms_win.h"
+#include "framework/HalfScaleText_win.h"
 #include "framework/IniFile_win.h"
 #include "framework/StdCtrls_win.h"
 #include "framework/Text_win.h"
+#include "helpers/MessagePump.h"
 
 namespace {
 

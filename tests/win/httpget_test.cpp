@@ -1,15 +1,12 @@
 // THTTPGet against the fault-injecting test server (tests/support/faultserver.py), whose base URL
 // comes in UPDATER_TEST_FAULT. The test thread is the window thread: it pumps messages while the
 // worker runs, as the updater's message loop does.
-#include "net/HTTPGet_win.h"
+#include "net/HTTPGet.h"
 
-#include "framework/Handle_win.h"
+#include <windows.h>
+#include <wininet.h>
 
 #include <gtest/gtest.h>
-
-#include "helpers/MessagePump.h"
-
-#include <wininet.h>
 
 #include <cstdlib>
 #include <fstream>
@@ -19,6 +16,11 @@
 #include <sstream>
 #include <string>
 #include <vector>
+
+#include "framework/Handle_win.h"
+#include "helpers/MessagePump.h"
+#include "net/HTTPGet_win.h"
+#include "net/WinInetRequest_win.h"
 
 namespace {
 
@@ -121,6 +123,7 @@ protected:
         int32_t doneSize = -1;
         TObject* doneSender = nullptr;
         TObject* errorSender = nullptr;
+        TNetFault fault;
         bool offThread = false;
         bool finished() const { return done + errors > 0; }
     };
@@ -139,10 +142,11 @@ protected:
             ev->doneSize = size;
             ev->doneSender = s;
         };
-        get.OnError = [ev, me](TObject* s) {
+        get.OnError = [ev, me](TObject* s, const TNetFault& fault) {
             if (::GetCurrentThreadId() != me) ev->offThread = true;
             ++ev->errors;
             ev->errorSender = s;
+            ev->fault = fault;
         };
     }
 
@@ -265,21 +269,36 @@ TEST_F(HTTPGetTest, RangeAnsweredWithTheWholeFileIsNotAppended) {
     EXPECT_EQ(ev->progress.back().second, 1000) << "counted from 0 after starting over";
 }
 
-TEST_F(HTTPGetTest, UnreachableHostIsAnError) {
-    // Nothing listens on port 1 of the loopback address.
-    auto ev = Fetch("", "http://127.0.0.1:1/files/data100?x");
-    EXPECT_EQ(ev->done, 0);
-    EXPECT_EQ(ev->errors, 1);
-    EXPECT_FALSE(Exists(Target())) << "no empty file for a transfer that never started";
+TEST_F(HTTPGetTest, UnreachableHostIsAnErrorOfItsStage) {
+    const struct {
+        const char* url;
+        TNetStage stage;
+        unsigned long code;
+    } cases[] = {
+        // Nothing listens on port 1 of the loopback address.
+        {"http://127.0.0.1:1/files/data100?x", TNetStage::Connect, kInternetCannotConnect},
+        {"http://no-such-host.invalid/files/data100?x", TNetStage::Resolve, kInternetNameNotResolved},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.url);
+        auto ev = Fetch("", c.url);
+        EXPECT_EQ(ev->done, 0);
+        EXPECT_EQ(ev->errors, 1);
+        EXPECT_EQ(ev->fault.Stage, c.stage) << ev->fault.Describe();
+        EXPECT_EQ(ev->fault.Code, c.code);
+        EXPECT_FALSE(Exists(Target())) << "no empty file for a transfer that never started";
+    }
 }
 
 TEST_F(HTTPGetTest, HttpErrorStatusIsAnErrorNotAFile) {
     REQUIRE_FAULT_SERVER();
-    for (const char* path : {"status/404", "status/500"}) {
-        SCOPED_TRACE(path);
-        auto ev = Fetch(path);
+    for (unsigned status : {404u, 500u}) {
+        SCOPED_TRACE(status);
+        auto ev = Fetch("status/" + std::to_string(status));
         EXPECT_EQ(ev->done, 0);
         EXPECT_EQ(ev->errors, 1);
+        EXPECT_EQ(ev->fault.Stage, TNetStage::Status);
+        EXPECT_EQ(ev->fault.Status, status);
         EXPECT_FALSE(Exists(Target()));
     }
 }
@@ -299,7 +318,10 @@ TEST_F(HTTPGetTest, ServerDroppingMidFileIsAnErrorAndLeavesTheStartForResume) {
     auto ev = Fetch("drop/3000/data10000");
     EXPECT_EQ(ev->done, 0);
     EXPECT_EQ(ev->errors, 1);
+    EXPECT_EQ(ev->fault.Stage, TNetStage::Length) << ev->fault.Describe();
+    EXPECT_EQ(ev->fault.Expected, 10000);
     const std::string got = ReadFile(Target());
+    EXPECT_EQ(ev->fault.Received, static_cast<int64_t>(got.size()));
     EXPECT_LE(got.size(), 3000u);
     EXPECT_EQ(got, Pattern(10000).substr(0, got.size()));
     EXPECT_EQ(ReadFile(Stamp()), std::string(kLastModified) + "\r\n");
@@ -315,13 +337,20 @@ TEST_F(HTTPGetTest, ServerDroppingMidFileIsAnErrorAndLeavesTheStartForResume) {
 
 TEST_F(HTTPGetTest, MissingOrWrongContentLengthFails) {
     REQUIRE_FAULT_SERVER();
-    for (const char* path : {"nolength/data1000", "wronglength/500/data1000"}) {
-        SCOPED_TRACE(path);
+    const struct {
+        const char* path;
+        int64_t expected; // -1: no length announced
+    } cases[] = {{"nolength/data1000", -1}, {"wronglength/500/data1000", 1500}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path);
         ::DeleteFileA(Target().c_str());
         ::DeleteFileA(Stamp().c_str());
-        auto ev = Fetch(path);
+        auto ev = Fetch(c.path);
         EXPECT_EQ(ev->done, 0);
         EXPECT_EQ(ev->errors, 1);
+        EXPECT_EQ(ev->fault.Stage, TNetStage::Length) << ev->fault.Describe();
+        EXPECT_EQ(ev->fault.Received, 1000);
+        EXPECT_EQ(ev->fault.Expected, c.expected);
     }
 }
 
@@ -364,6 +393,7 @@ TEST_F(HTTPGetTest, StopDownloadMidTransferRaisesOnError) {
     EXPECT_EQ(ev->done, 0);
     EXPECT_EQ(ev->errors, 1);
     EXPECT_EQ(ev->errorSender, &get);
+    EXPECT_EQ(ev->fault.Stage, TNetStage::Stopped);
     EXPECT_LT(ReadFile(Target()).size(), 20000u);
 }
 
@@ -398,6 +428,7 @@ TEST_F(HTTPGetTest, WaitThreadOnUnreachableHostReturnsWithTheError) {
     Connect(get, ev);
     get.StartDownload();
     EXPECT_EQ(ev->errors, 1);
+    EXPECT_EQ(ev->fault.Stage, TNetStage::Connect);
     EXPECT_FALSE(get.Busy());
 }
 
@@ -447,6 +478,7 @@ TEST_F(HTTPGetTest, ErrorInAProgressHandlerFailsTheTransfer) {
     ASSERT_TRUE(PumpUntil([&] { return ev->finished(); }));
     EXPECT_EQ(ev->done, 0);
     EXPECT_EQ(ev->errors, 1);
+    EXPECT_FALSE(ev->fault.Failed()) << "the handler's error is not the transfer's: " << ev->fault.Describe();
 }
 
 TEST_F(HTTPGetTest, DefaultsAndPropertiesReachTheServer) {
@@ -486,6 +518,37 @@ TEST_F(HTTPGetTest, TargetThatCannotBeCreatedIsAnErrorNotASuccess) {
     ASSERT_TRUE(PumpUntil([&] { return ev->finished(); }));
     EXPECT_EQ(ev->done, 0);
     EXPECT_EQ(ev->errors, 1);
+    EXPECT_EQ(ev->fault.Stage, TNetStage::Write);
+    EXPECT_EQ(ev->fault.Code, static_cast<unsigned long>(ERROR_PATH_NOT_FOUND));
+}
+
+// The shared request on its own, as the downloads drive it: one connection, a second request over
+// it, each answer's status and body counted for itself.
+TEST(WinInetRequest, SendsAgainOverItsConnectionAndJudgesEachAnswer) {
+    REQUIRE_FAULT_SERVER();
+    TWinInetRequest http;
+    TRequestSettings settings;
+    settings.Agent = "httpget_test";
+    settings.Flags = INTERNET_FLAG_RELOAD;
+    ASSERT_TRUE(http.Open(FaultBase() + "files/data3000?request", settings)) << http.Fault().Describe();
+    ASSERT_TRUE(http.Send()) << http.Fault().Describe();
+    EXPECT_TRUE(http.RequireStatus(IsSuccessStatus));
+    EXPECT_EQ(http.Status(), 200u);
+    std::string body;
+    char piece[700];
+    DWORD got = 0;
+    while (http.Read(piece, sizeof piece, got) && got)
+        body.append(piece, got);
+    EXPECT_EQ(body, Pattern(3000));
+    EXPECT_EQ(http.Received(), 3000);
+
+    ASSERT_TRUE(http.Send("Range: bytes=1000-\r\n"));
+    EXPECT_EQ(http.Status(), 206u);
+    EXPECT_EQ(http.Received(), 0) << "counted per request";
+    EXPECT_FALSE(http.RequireStatus([](unsigned status) { return status == 200; }));
+    EXPECT_EQ(http.Fault().Stage, TNetStage::Status);
+    EXPECT_EQ(http.Fault().Status, 206u);
+    EXPECT_EQ(http.Fault().Code, 0u);
 }
 
 } // namespace

@@ -1,13 +1,12 @@
 // The portable image routines against the platform's own GDI drawing, pixel for pixel.
-#include "skin/model/Bitmap_win.h"
-#include "skin/model/ImgUtil_win.h"
-
 #include <gtest/gtest.h>
-
-#include "framework/Handle_win.h"
 
 #include <string>
 #include <vector>
+
+#include "framework/Handle_win.h"
+#include "skin/model/Bitmap_win.h"
+#include "skin/model/ImgUtil_win.h"
 
 namespace {
 

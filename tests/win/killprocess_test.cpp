@@ -1,13 +1,12 @@
 #include <windows.h>
 
-#include "system/Unit_KillProcess_win.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 #include "framework/Handle_win.h"
+#include "system/Unit_KillProcess_win.h"
 
 namespace {
 

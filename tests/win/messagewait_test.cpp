@@ -1,8 +1,8 @@
 // The wait that serves the window thread's messages: it ends on its handle or its condition,
 // serves only what it was asked to, and leaves a quit request to the caller's own loop.
-#include <gtest/gtest.h>
-
 #include <windows.h>
+
+#include <gtest/gtest.h>
 
 #include "framework/Handle_win.h"
 #include "framework/HandlerWindow_win.h"

@@ -1,14 +1,13 @@
 // TSimpleTimer on the real message loop: one shared hidden window, independent periods, pausing
 // with interval 0, restart of the period on a new interval, and the window's end with the last timer.
-#include <gtest/gtest.h>
-
-#include "helpers/MessagePump.h"
-
 #include <windows.h>
+
+#include <gtest/gtest.h>
 
 #include <memory>
 #include <vector>
 
+#include "helpers/MessagePump.h"
 #include "system/SimpleTimer_win.h"
 
 namespace {

@@ -2,8 +2,8 @@
 // form carrying the product skin: what each paints, that each answers the skin query and that the
 // log's overlay bar follows lines appended to it.
 #include <windows.h>
-
 #include <commctrl.h>
+
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -18,17 +18,17 @@
 #include "helpers/SkinTestPlatform.h"
 #include "helpers/SolidElements.h"
 #include "helpers/UpdaterSkin.h"
-#include "skin/model/Bitmap_win.h"
-#include "skin/model/ImgUtil_win.h"
-#include "skin/rules/SkinControlLayout.h"
 #include "skin/controls/SkinEdit_win.h"
-#include "skin/model/LateBoundUser32_win.h"
 #include "skin/controls/SkinProgress_win.h"
 #include "skin/controls/SkinScrollbar_win.h"
 #include "skin/controls/SkinStatusBar_win.h"
 #include "skin/controls/SkinTab_win.h"
-#include "skin/model/WinSkinData_win.h"
 #include "skin/frame/WinSkinForm_win.h"
+#include "skin/model/Bitmap_win.h"
+#include "skin/model/ImgUtil_win.h"
+#include "skin/model/LateBoundUser32_win.h"
+#include "skin/model/WinSkinData_win.h"
+#include "skin/rules/SkinControlLayout.h"
 
 namespace {
 

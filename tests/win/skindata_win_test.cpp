@@ -1,7 +1,5 @@
 // The Win32 side of TSkinData: the packed skin read from a module's resources, and the platform
 // services (system colours, metrics, caption font) that replace the portable defaults.
-#include "skin/model/WinSkinData_win.h"
-
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -11,6 +9,7 @@
 #include "helpers/UpdaterSkin.h"
 #include "skin/model/ImgUtil_win.h"
 #include "skin/model/SkinElementTable.h"
+#include "skin/model/WinSkinData_win.h"
 
 namespace {
 

@@ -18,11 +18,11 @@
 #include "helpers/SkinTestPlatform.h"
 #include "helpers/SolidElements.h"
 #include "helpers/UpdaterSkin.h"
+#include "skin/frame/WinSkinForm_win.h"
+#include "skin/manager/SkinManage_win.h"
 #include "skin/model/Bitmap_win.h"
 #include "skin/model/ImgUtil_win.h"
-#include "skin/manager/SkinManage_win.h"
 #include "skin/model/WinSkinData_win.h"
-#include "skin/frame/WinSkinForm_win.h"
 
 namespace {
 

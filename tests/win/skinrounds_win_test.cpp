@@ -29,16 +29,16 @@
 #include "skin/controls/SkinDateTime_win.h"
 #include "skin/controls/SkinEdit_win.h"
 #include "skin/controls/SkinHeader_win.h"
-#include "skin/manager/SkinManage_win.h"
 #include "skin/controls/SkinProgress_win.h"
 #include "skin/controls/SkinScrollbar_win.h"
 #include "skin/controls/SkinStatusBar_win.h"
 #include "skin/controls/SkinTab_win.h"
 #include "skin/controls/SkinTrackBar_win.h"
 #include "skin/controls/SkinUpDown_win.h"
-#include "skin/model/WinSkinData_win.h"
 #include "skin/frame/WinSkinForm_win.h"
+#include "skin/manager/SkinManage_win.h"
 #include "skin/menus/WinSkinMenu_win.h"
+#include "skin/model/WinSkinData_win.h"
 
 namespace {
 

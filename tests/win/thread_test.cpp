@@ -1,18 +1,17 @@
 // TThread: the worker's hand-off to the window thread (this test thread), its termination
 // handler and its self-destruction.
-#include "framework/Thread_win.h"
-
 #include <gtest/gtest.h>
-
-#include "framework/DebugSink_win.h"
-#include "framework/WinError_win.h"
-#include "helpers/MessagePump.h"
 
 #include <fstream>
 #include <functional>
 #include <sstream>
 #include <stdexcept>
 #include <vector>
+
+#include "framework/DebugSink_win.h"
+#include "framework/Thread_win.h"
+#include "framework/WinError_win.h"
+#include "helpers/MessagePump.h"
 
 namespace {
 

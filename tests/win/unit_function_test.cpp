@@ -1,7 +1,6 @@
 #include <winsock2.h>
-#include <windows.h>
 
-#include "net/Unit_Function_win.h"
+#include <windows.h>
 
 #include <gtest/gtest.h>
 
@@ -9,6 +8,8 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+
+#include "net/Unit_Function_win.h"
 
 namespace {
 
@@ -225,13 +226,25 @@ TEST(IsOnline, ReportsConnection) {
     EXPECT_TRUE(IsOnline());
 }
 
+TEST(CanConnectTo, TheServerUpAndAClosedPort) {
+    REQUIRE_TEST_SERVER(server);
+    TNetFault fault = TNetFault::Error(TNetStage::Send, 1);
+    EXPECT_TRUE(CanConnectTo(server.url, fault));
+    EXPECT_FALSE(fault.Failed());
+    EXPECT_FALSE(CanConnectTo("http://127.0.0.1:" + std::to_string(ClosedLoopbackPort()) + "/", fault));
+    EXPECT_EQ(fault.Stage, TNetStage::Connect) << fault.Describe();
+    EXPECT_NE(fault.Code, 0u);
+}
+
 TEST(DownloadToFile, FetchesFileWithQuery) {
     REQUIRE_TEST_SERVER(server);
     TempDir tmp;
     const std::string content = "http://127.0.0.1/a/\r\nhttp://127.0.0.2/b/\r\n";
     WriteFile(server.folder + "\\serverurl_dtf.txt", content);
     const std::string target = tmp / "serverurl.txt";
-    ASSERT_TRUE(DownloadToFile(server.url + "serverurl_dtf.txt?20261208", target));
+    TNetFault fault = TNetFault::Error(TNetStage::Send, 1);
+    ASSERT_TRUE(DownloadToFile(server.url + "serverurl_dtf.txt?20261208", target, fault));
+    EXPECT_FALSE(fault.Failed()) << fault.Describe();
     EXPECT_EQ(ReadFile(target), content);
     EXPECT_EQ(CountEntries(tmp.path()), 1) << "no scratch file is left behind";
 }
@@ -251,7 +264,10 @@ TEST(DownloadToFile, HttpNotFoundIsFailureAndKeepsOldFile) {
     TempDir tmp;
     const std::string target = tmp / "serverurl.txt";
     WriteFile(target, "from an earlier run\r\n");
-    EXPECT_FALSE(DownloadToFile(server.url + "no_such_file.txt?20261208", target));
+    TNetFault fault;
+    EXPECT_FALSE(DownloadToFile(server.url + "no_such_file.txt?20261208", target, fault));
+    EXPECT_EQ(fault.Stage, TNetStage::Status);
+    EXPECT_EQ(fault.Status, 404u);
     EXPECT_EQ(ReadFile(target), "from an earlier run\r\n") << "the error page must not replace the list";
     EXPECT_EQ(CountEntries(tmp.path()), 1);
 }
@@ -269,15 +285,37 @@ TEST(DownloadToFile, ClosedPortIsFailure) {
     const int port = ClosedLoopbackPort();
     ASSERT_NE(port, 0);
     const std::string url = "http://127.0.0.1:" + std::to_string(port) + "/serverurl.txt?20261208";
-    EXPECT_FALSE(DownloadToFile(url, tmp / "serverurl.txt"));
+    TNetFault fault;
+    EXPECT_FALSE(DownloadToFile(url, tmp / "serverurl.txt", fault));
+    EXPECT_EQ(fault.Stage, TNetStage::Connect) << fault.Describe();
+    EXPECT_EQ(fault.Code, kInternetCannotConnect);
     EXPECT_FALSE(Exists(tmp / "serverurl.txt"));
+}
+
+TEST(DownloadToFile, BodyShorterThanItsLengthIsALengthFaultAndKeepsTheOldFile) {
+    const char* base = std::getenv("UPDATER_TEST_FAULT");
+    if (!base || !*base) GTEST_SKIP() << "UPDATER_TEST_FAULT is not set";
+    TempDir tmp;
+    const std::string target = tmp / "updatelist.txt";
+    WriteFile(target, "from an earlier run\r\n");
+    TNetFault fault;
+    // 1000 bytes under a Content-Length of 1500, then the server closes.
+    EXPECT_FALSE(DownloadToFile(std::string(base) + "wronglength/500/data1000", target, fault));
+    EXPECT_EQ(fault.Stage, TNetStage::Length) << fault.Describe();
+    EXPECT_EQ(fault.Received, 1000);
+    EXPECT_EQ(fault.Expected, 1500);
+    EXPECT_EQ(ReadFile(target), "from an earlier run\r\n");
+    EXPECT_EQ(CountEntries(tmp.path()), 1);
 }
 
 TEST(DownloadToFile, UnwritableTargetIsFailure) {
     REQUIRE_TEST_SERVER(server);
     TempDir tmp;
     WriteFile(server.folder + "\\small_dtf.txt", "x");
-    EXPECT_FALSE(DownloadToFile(server.url + "small_dtf.txt", tmp / "missing_dir\\small.txt"));
+    TNetFault fault;
+    EXPECT_FALSE(DownloadToFile(server.url + "small_dtf.txt", tmp / "missing_dir\\small.txt", fault));
+    EXPECT_EQ(fault.Stage, TNetStage::Write);
+    EXPECT_NE(fault.Code, 0u) << "the scratch file's error";
 }
 
 } // namespace

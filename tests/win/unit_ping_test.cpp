@@ -1,11 +1,12 @@
 #include <winsock2.h>
-#include <windows.h>
 
-#include "net/Unit_ping_win.h"
+#include <windows.h>
 
 #include <gtest/gtest.h>
 
 #include <string>
+
+#include "net/Unit_ping_win.h"
 
 namespace {
 

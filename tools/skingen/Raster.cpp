@@ -1,10 +1,10 @@
 #include "Raster.h"
 
-#include "framework/ByteOrder.h"
-
 #include <algorithm>
 #include <cstdlib>
 #include <stdexcept>
+
+#include "framework/ByteOrder.h"
 
 namespace skingen {
 

@@ -1,13 +1,13 @@
 #include "SkinGen.h"
 
-#include "Raster.h"
-#include "skin/model/SkinElementTable.h"
-
 #include <cstdio>
 #include <functional>
 #include <memory>
 #include <stdexcept>
 #include <utility>
+
+#include "Raster.h"
+#include "skin/model/SkinElementTable.h"
 
 namespace skingen {
 

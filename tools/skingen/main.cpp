@@ -1,13 +1,13 @@
 // skingen: writes the updater's own skin (one INI text and its 24-bit bitmaps) into a folder.
 // Usage: skingen <folder>
 
-#include "SkinGen.h"
-
 #include <cstdio>
 #include <exception>
 #include <filesystem>
 #include <string>
 #include <system_error>
+
+#include "SkinGen.h"
 
 int main(int argc, char** argv) {
     if (argc != 2 || std::string(argv[1]).empty() || std::string(argv[1]) == "--help") {

@@ -1,13 +1,12 @@
 #include "tools/skinpack/SkinCheck.h"
 
-#include "framework/AsciiText.h"
+#include <map>
+#include <set>
 
+#include "framework/AsciiText.h"
 #include "skin/format/BmpHeader.h"
 #include "skin/format/WinSkinIni.h"
 #include "skin/model/SkinElementTable.h"
-
-#include <map>
-#include <set>
 
 namespace {
 

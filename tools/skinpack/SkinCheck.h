@@ -1,11 +1,11 @@
 #pragma once
 // Checks a skin against what the engine reads from it: the INI's element sections, the images
 // they name, the images' format and their division into frames.
-#include "tools/skinpack/SkinPackage.h"
-
 #include <cstdint>
 #include <string>
 #include <vector>
+
+#include "tools/skinpack/SkinPackage.h"
 
 struct TBmpInfo {
     int32_t width = 0;

@@ -1,13 +1,12 @@
 #include "tools/skinpack/SkinEncoder.h"
 
-#include "framework/ByteOrder.h"
-
-#include "skin/format/LZH.h"
-
 #include <algorithm>
 #include <cstring>
 #include <limits>
 #include <stdexcept>
+
+#include "framework/ByteOrder.h"
+#include "skin/format/LZH.h"
 
 using namespace lzh;
 

@@ -1,13 +1,5 @@
 #include "tools/skinpack/SkinPackTool.h"
 
-#include "framework/AsciiText.h"
-
-#include "skin/format/LZH.h"
-#include "skin/format/SkinRead.h"
-#include "tools/skinpack/SkinCheck.h"
-#include "tools/skinpack/SkinEncoder.h"
-#include "tools/skinpack/SkinPackage.h"
-
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
@@ -15,6 +7,13 @@
 #include <iterator>
 #include <set>
 #include <stdexcept>
+
+#include "framework/AsciiText.h"
+#include "skin/format/LZH.h"
+#include "skin/format/SkinRead.h"
+#include "tools/skinpack/SkinCheck.h"
+#include "tools/skinpack/SkinEncoder.h"
+#include "tools/skinpack/SkinPackage.h"
 
 namespace fs = std::filesystem;
 

@@ -1,12 +1,11 @@
 #include "tools/skinpack/SkinPackage.h"
 
-#include "framework/AsciiText.h"
-#include "framework/ByteOrder.h"
-
-#include "skin/format/SkinRead.h"
-
 #include <set>
 #include <stdexcept>
+
+#include "framework/AsciiText.h"
+#include "framework/ByteOrder.h"
+#include "skin/format/SkinRead.h"
 
 namespace {} // namespace
 

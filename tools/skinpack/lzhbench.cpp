@@ -1,8 +1,5 @@
 // Ratio and speed of the skin stream packer and decoder on synthetic data and on given files.
 // Usage: lzhbench [file...]
-#include "skin/format/LZH.h"
-#include "tools/skinpack/SkinEncoder.h"
-
 #include <chrono>
 #include <cstdio>
 #include <fstream>
@@ -10,6 +7,9 @@
 #include <random>
 #include <string>
 #include <vector>
+
+#include "skin/format/LZH.h"
+#include "tools/skinpack/SkinEncoder.h"
 
 namespace {
 

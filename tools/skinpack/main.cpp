@@ -1,8 +1,8 @@
-#include "tools/skinpack/SkinPackTool.h"
-
 #include <iostream>
 #include <string>
 #include <vector>
+
+#include "tools/skinpack/SkinPackTool.h"
 
 #ifdef _WIN32
 #include <fcntl.h>

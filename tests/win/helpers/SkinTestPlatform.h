@@ -4,8 +4,8 @@
 // read from the built updater. Everything is undone when the platform object goes.
 #include <gtest/gtest.h>
 
-#include "framework/Application_win.h"
 #include "UpdaterSkin.h"
+#include "framework/Application_win.h"
 #include "skin/manager/SkinManage_win.h"
 #include "skin/model/ImgUtil_win.h"
 #include "skin/model/WinSkinData_win.h"

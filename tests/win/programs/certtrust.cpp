@@ -4,7 +4,6 @@
 //
 //   certtrust <ca.der>     exit code 0 when the certificate is in the store
 #include <windows.h>
-
 #include <wincrypt.h>
 
 #include <cstdio>
