@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(cmake g++ make libgtest-dev googletest clang clang-format
     g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine wine64
     xvfb x11-utils imagemagick nginx fonts-wqy-zenhei locales
-    python3 python3-cryptography iproute2 curl xdotool)
+    python3 python3-cryptography iproute2 curl xdotool clang-tidy)
 
 missing=()
 for p in "${packages[@]}"; do

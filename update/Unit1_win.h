@@ -148,11 +148,11 @@ public:
     TListFetch FetchList(const std::string& entry, std::string& reason);
     // One list download; a failure's cause goes to the debug log.
     bool FetchReported(const std::string& url, const std::string& target);
-    static constexpr std::uint64_t kMaxListBytes = 16u * 1024u * 1024u;
+    static constexpr std::uint64_t kMaxListBytes = std::uint64_t{16} * 1024 * 1024;
     // The downloaded file against the SHA-256 of its list line (true when the line has none).
-    bool HashMatches(const std::string& downloaded);
+    [[nodiscard]] bool HashMatches(const std::string& downloaded);
     // Puts the verified download in place; false (with a log line) when it could not.
-    bool InstallDownloadedFile(const std::string& downloaded);
+    [[nodiscard]] bool InstallDownloadedFile(const std::string& downloaded);
     // The window's log says that the file failed; the debug log says why.
     void HTTPGetError(TObject* sender, const TNetFault& fault);
 
@@ -169,7 +169,7 @@ private:
     bool MainServerAnswers();
     // Loads a list file beside the program into the list box, without its empty lines. When it is
     // missing: the status text, the failure picture, and false.
-    bool LoadListFile(const std::string& name, TListBox* into, const std::wstring& failure);
+    [[nodiscard]] bool LoadListFile(const std::string& name, TListBox* into, const std::wstring& failure);
     // The download step's parts for the first line of the update list.
     void ShowLineFields(const std::string& line);
     void RefuseListLine(const std::string& line, TLineError error);
@@ -193,7 +193,7 @@ private:
     void ShowRanking(const TPingRanking& ranking);
     void ShowRunWindow();
     void HideTaskbarButton();
-    bool WriteBatch(const std::string& path, const std::vector<std::string>& lines);
+    [[nodiscard]] bool WriteBatch(const std::string& path, const std::vector<std::string>& lines);
     std::string Today() const;
     std::string InstalledPath() const { return AppPath + DownLoadFileDir + DownLoadFileName; }
     void CreateHiddenPage();

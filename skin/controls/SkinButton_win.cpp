@@ -109,8 +109,9 @@ void TSkinButton::DoClick() {
     wchar_t className[32] = {};
     ::GetClassNameW(window_, className, 32);
     const bool vclButton = ::lstrcmpiW(className, L"TButton") == 0;
+    // A framework button knows itself by its window: its click comes with no identifier.
     const WORD id = vclButton ? WORD(0) : WORD(::GetDlgCtrlID(window_));
-    ::SendMessageW(parent, WM_COMMAND, MAKEWPARAM(id, vclButton ? 0 : BN_CLICKED),
+    ::SendMessageW(parent, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
                    reinterpret_cast<LPARAM>(window_));
 }
 

@@ -62,11 +62,11 @@ TBmpFault ReadBmpHeader(const std::uint8_t* b, std::size_t size, TBmpHeader& h) 
     if (h.bitFields) {
         // The masks stand right after the info header's 40 bytes: inside a larger header, or
         // following a plain one.
-        const std::uint64_t masksEnd =
-            kFileHeaderSize + kInfoHeaderSize + 4 * (compression == BI_ALPHABITFIELDS_ ? 4 : 3);
+        const std::uint64_t masksEnd = kFileHeaderSize + kInfoHeaderSize +
+                                       std::uint64_t{4} * (compression == BI_ALPHABITFIELDS_ ? 4 : 3);
         if (masksEnd > size) return TBmpFault::TruncatedMasks;
         pos = std::max(pos, masksEnd);
-        for (int i = 0; i < 3; ++i)
+        for (std::size_t i = 0; i < 3; ++i)
             h.masks[i] = ReadLe32(b + kFileHeaderSize + kInfoHeaderSize + 4 * i);
     }
 

@@ -14,7 +14,7 @@ public:
     // A skin is a few bitmaps and an INI text (the product's own expands to about 240 KB); 16 MiB
     // leaves room for large skins while a hostile size word cannot make the reader allocate or
     // decode without bound.
-    static constexpr size_t kMaxPackageSize = 16u * 1024u * 1024u;
+    static constexpr size_t kMaxPackageSize = size_t{16} * 1024 * 1024;
     static constexpr uint32_t kVersions[] = {20000, 30000, 40000, 50000, 60000, 70000};
     static constexpr char kOlderSkinMessage[] = "This is Older Skin File\rPlease update to new version !";
 

@@ -1,6 +1,7 @@
 #include "skin/model/Bitmap.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cstring>
 #include <iterator>
 #include <utility>
@@ -127,7 +128,7 @@ public:
     }
 
 private:
-    std::uint32_t Pixel(const std::uint8_t* src, int x) const {
+    std::uint32_t Pixel(const std::uint8_t* src, std::ptrdiff_t x) const {
         switch (bits_) {
         case 1:
             return palette_[static_cast<unsigned>(src[x >> 3] >> (7 - (x & 7))) & 1u];

@@ -120,7 +120,7 @@ public:
     bool LoadFromFile(const std::string& path, std::string* error = nullptr);
     // Writes a bottom-up BMP: 32 bits when the format is pf32bit, else 24 bits.
     std::vector<std::uint8_t> SaveToBytes() const;
-    bool SaveToFile(const std::string& path) const;
+    [[nodiscard]] bool SaveToFile(const std::string& path) const;
 
 private:
     int width_ = 0;

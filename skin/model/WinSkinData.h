@@ -104,7 +104,7 @@ class TSkinData : public TComponent {
 public:
     static constexpr std::int32_t kDefaultDisableTag = 99;
     // A skin file larger than this is refused (skins are a few hundred KB).
-    static constexpr std::size_t kMaxSkinFileSize = 64u * 1024u * 1024u;
+    static constexpr std::size_t kMaxSkinFileSize = std::size_t{64} * 1024 * 1024;
 
     enum TBorderIndex { bdLeft, bdRight, bdTop, bdBottom };
 

@@ -80,7 +80,8 @@ TEST(BmpHeaderTest, TellsWhereEachPartIs) {
     EXPECT_EQ(h.pixelOffset, 14u + 40u + 12u);
     EXPECT_EQ(h.stride, 8u);
 
-    const Bytes packed = WithPixelOffset(MakeBmp(9, 1, 4, 0, Bytes(3 * 16, 0), Bytes(8, 0), 0, 12), 0);
+    const Bytes packed =
+        WithPixelOffset(MakeBmp(9, 1, 4, 0, Bytes(std::size_t{3} * 16, 0), Bytes(8, 0), 0, 12), 0);
     ASSERT_EQ(ReadBmpHeader(packed.data(), packed.size(), h), TBmpFault::None);
     EXPECT_EQ(h.paletteOffset, 14u + 12u);
     EXPECT_EQ(h.paletteCount, 16u);

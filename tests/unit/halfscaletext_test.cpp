@@ -35,10 +35,10 @@ TEST(HalfScaleText, EachPixelTakesTheColourByTheShareOfInkInItsBlock) {
 
 TEST(HalfScaleText, BlocksComeFromTheirOwnRowsAndColumns) {
     // 2 x 2 output from a 4 x 4 picture with rows of 5 pixels: ink only in the lower right block.
-    std::vector<std::uint32_t> big(5 * 4, kWhite);
+    std::vector<std::uint32_t> big(std::size_t{5} * 4, kWhite);
     for (int y = 2; y < 4; ++y)
         for (int x = 2; x < 4; ++x)
-            big[static_cast<std::size_t>(y * 5 + x)] = kBlack;
+            big[static_cast<std::size_t>(y) * 5 + static_cast<std::size_t>(x)] = kBlack;
     std::vector<std::uint32_t> out(4, 0x00FF00);
     BlendHalfScaleInk(big.data(), 5, out.data(), 2, 2, 0x0000FF);
     EXPECT_EQ(out, (std::vector<std::uint32_t>{0x00FF00, 0x00FF00, 0x00FF00, 0x0000FF}));

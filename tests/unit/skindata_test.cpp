@@ -318,7 +318,7 @@ TEST_F(ProductSkinTest, CaptionButtonsPlusMaximisedChildButtons) {
             EXPECT_TRUE(b.Bitmap.Empty());
     }
     for (int i = 0; i < 3; ++i) {
-        const TDataSkinSysButton& b = *data.CaptionButtons[size_t(5 + i)];
+        const TDataSkinSysButton& b = *data.CaptionButtons[5 + size_t(i)];
         EXPECT_EQ(b.Action, 7 + i);
         EXPECT_EQ(b.Align, 100);
         EXPECT_EQ(b.Visibility, 100);
@@ -785,7 +785,7 @@ TEST_F(SkinDataTest, CaptionButtonRules) {
     EXPECT_TRUE(less.Bitmap.Empty());
     EXPECT_EQ(less.FrameCount, 6);
     for (int i = 0; i < 3; ++i) {
-        const auto& m = *d.CaptionButtons[size_t(7 + i)];
+        const auto& m = *d.CaptionButtons[7 + size_t(i)];
         SCOPED_TRACE(i);
         EXPECT_EQ(m.Action, 7 + i);
         EXPECT_EQ(m.XCoord, 14 * (3 - i));

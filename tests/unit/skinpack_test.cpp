@@ -63,7 +63,9 @@ Bytes Bmp(int width, int height, int bpp = 24) {
     u16(static_cast<uint32_t>(bpp));
     for (int i = 0; i < 6; ++i)
         u32(0);
-    out.insert(out.end(), static_cast<size_t>(palette + stride * height), 0x80);
+    out.insert(out.end(),
+               static_cast<size_t>(palette) + static_cast<size_t>(stride) * static_cast<size_t>(height),
+               0x80);
     return out;
 }
 

@@ -259,11 +259,11 @@ TEST(ImgUtilStretchTest, DibSectionMoves) {
     ASSERT_TRUE(a.Valid());
     const HDC dc = a.DC();
     TDibSection b(std::move(a));
-    EXPECT_FALSE(a.Valid());
+    EXPECT_FALSE(a.Valid()); // NOLINT(bugprone-use-after-move): the moved-from state is what is tested
     EXPECT_EQ(b.DC(), dc);
     TDibSection c;
     c = std::move(b);
-    EXPECT_FALSE(b.Valid());
+    EXPECT_FALSE(b.Valid()); // NOLINT(bugprone-use-after-move): the moved-from state is what is tested
     EXPECT_EQ(c.DC(), dc);
     EXPECT_FALSE(TDibSection(0, 5).Valid());
 }

@@ -152,10 +152,9 @@ Image FrameModel(const FrameLook& look) {
                            : Mix(look.captionTop, look.captionBottom, y - 2, kCaption - 3);
             else if (x >= kBorder && x < w - kBorder && y < h - kBorder)
                 c = kFace; // client area, not part of any border image
-            else if ((x == kBorder - 1 || x == w - kBorder) && y <= h - kBorder)
+            else if (((x == kBorder - 1 || x == w - kBorder) && y <= h - kBorder) ||
+                     (y == h - kBorder && x >= kBorder - 1 && x <= w - kBorder))
                 c = look.inner; // the inner line frames the client area only
-            else if (y == h - kBorder && x >= kBorder - 1 && x <= w - kBorder)
-                c = look.inner;
             else
                 c = look.fill;
             m.Set(x, y, c);

@@ -76,11 +76,11 @@ void Measure(const std::string& name, const std::vector<uint8_t>& data) {
 
 int main(int argc, char** argv) {
     std::printf("%-28s %10s    %10s         %7s\n", "input", "size", "packed", "ratio");
-    Measure("ini text 16 KB", IniLikeText(16 * 1024));
+    Measure("ini text 16 KB", IniLikeText(size_t{16} * 1024));
     Measure("24-bit bitmap 400x60", BitmapLike(400, 60));
     Measure("24-bit bitmap 1000x200", BitmapLike(1000, 200));
-    Measure("random 256 KB", Random(256 * 1024));
-    Measure("zeros 1 MB", std::vector<uint8_t>(1024 * 1024, 0));
+    Measure("random 256 KB", Random(size_t{256} * 1024));
+    Measure("zeros 1 MB", std::vector<uint8_t>(size_t{1024} * 1024, 0));
     for (int i = 1; i < argc; ++i) {
         std::ifstream in(argv[i], std::ios::binary);
         if (!in) {
