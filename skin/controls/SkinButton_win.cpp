@@ -111,8 +111,7 @@ void TSkinButton::DoClick() {
     const bool vclButton = ::lstrcmpiW(className, L"TButton") == 0;
     // A framework button knows itself by its window: its click comes with no identifier.
     const WORD id = vclButton ? WORD(0) : WORD(::GetDlgCtrlID(window_));
-    ::SendMessageW(parent, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
-                   reinterpret_cast<LPARAM>(window_));
+    ::SendMessageW(parent, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(window_));
 }
 
 int TSkinButton::ChooseFrame(bool focused, bool enabled, bool isDefault) const {

@@ -21,8 +21,8 @@ TElementSlot BoxLabel(std::unique_ptr<TDataSkinBoxLabel> TSkinData::*member) {
     return slot;
 }
 
-std::vector<TSkinElementSpec> BuildTable() {
-    std::vector<TSkinElementSpec> t = {
+std::vector<TSkinElementRow> BuildTable() {
+    std::vector<TSkinElementRow> t = {
         {"Progress", R::Bitmap, F::ProgressStyle, 0, Border(&TSkinData::Progress)},
         {"Progress.Chunk", R::Image, F::FrameKey, 0, Object(&TSkinData::ProgressChunk)},
         {"Personality", R::MenuBar, F::Fixed, 2, Object(&TSkinData::MenuBar)},
@@ -61,19 +61,19 @@ std::vector<TSkinElementSpec> BuildTable() {
 
 } // namespace
 
-const std::vector<TSkinElementSpec>& SkinElementTable() {
-    static const std::vector<TSkinElementSpec> table = BuildTable();
+const std::vector<TSkinElementRow>& SkinElementTable() {
+    static const std::vector<TSkinElementRow> table = BuildTable();
     return table;
 }
 
-const TSkinElementSpec* FindSkinElement(const std::string& section) {
-    for (const TSkinElementSpec& spec : SkinElementTable())
-        if (section == spec.Section) return &spec;
+const TSkinElementRow* FindSkinElement(const std::string& section) {
+    for (const TSkinElementRow& row : SkinElementTable())
+        if (section == row.Section) return &row;
     return nullptr;
 }
 
-const char* ImageKey(const TSkinElementSpec& spec) {
-    switch (spec.Read) {
+const char* ImageKey(const TSkinElementRow& row) {
+    switch (row.Read) {
     case TElementRead::Bitmap:
         return "Bitmap";
     case TElementRead::MenuBar:
@@ -83,16 +83,16 @@ const char* ImageKey(const TSkinElementSpec& spec) {
     }
 }
 
-TDataSkinObject* ElementOf(const TSkinData& data, const TSkinElementSpec& spec) {
-    const TElementSlot& s = spec.Slot;
+TDataSkinObject* ElementOf(const TSkinData& data, const TSkinElementRow& row) {
+    const TElementSlot& s = row.Slot;
     if (s.Object) return (data.*s.Object).get();
     if (s.Border) return (data.*s.Border).get();
     if (s.BoxLabel) return (data.*s.BoxLabel).get();
     return nullptr;
 }
 
-void ResetElement(TSkinData& data, const TSkinElementSpec& spec) {
-    const TElementSlot& s = spec.Slot;
+void ResetElement(TSkinData& data, const TSkinElementRow& row) {
+    const TElementSlot& s = row.Slot;
     if (s.Object) (data.*s.Object).reset();
     if (s.Border) (data.*s.Border).reset();
     if (s.BoxLabel) (data.*s.BoxLabel).reset();
@@ -106,8 +106,8 @@ std::vector<const TDataSkinObject*> TSkinData::Elements() const {
         all.push_back(b.get());
     all.push_back(title_.get());
     all.push_back(buttons_.get());
-    for (const TSkinElementSpec& spec : SkinElementTable())
-        if (const TDataSkinObject* e = ElementOf(*this, spec)) all.push_back(e);
+    for (const TSkinElementRow& row : SkinElementTable())
+        if (const TDataSkinObject* e = ElementOf(*this, row)) all.push_back(e);
     for (const auto& b : CaptionButtons)
         all.push_back(b.get());
     if (ComboxArrow) all.push_back(ComboxArrow.get());

@@ -36,7 +36,7 @@ struct TElementSlot {
     std::unique_ptr<TDataSkinBoxLabel> TSkinData::*BoxLabel = nullptr;
 };
 
-struct TSkinElementSpec {
+struct TSkinElementRow {
     const char* Section;
     TElementRead Read;
     TFrameRule Frames;
@@ -48,11 +48,11 @@ struct TSkinElementSpec {
     TBuiltinImage Builtin = TBuiltinImage::None;
 };
 
-const std::vector<TSkinElementSpec>& SkinElementTable();
+const std::vector<TSkinElementRow>& SkinElementTable();
 // The element read from `section` (the exact name), or null.
-const TSkinElementSpec* FindSkinElement(const std::string& section);
+const TSkinElementRow* FindSkinElement(const std::string& section);
 // The key that names the element's image in its section.
-const char* ImageKey(const TSkinElementSpec& spec);
+const char* ImageKey(const TSkinElementRow& row);
 // The element in `data`, or null when the skin gave none.
-TDataSkinObject* ElementOf(const TSkinData& data, const TSkinElementSpec& spec);
-void ResetElement(TSkinData& data, const TSkinElementSpec& spec);
+TDataSkinObject* ElementOf(const TSkinData& data, const TSkinElementRow& row);
+void ResetElement(TSkinData& data, const TSkinElementRow& row);

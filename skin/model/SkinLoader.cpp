@@ -218,10 +218,10 @@ namespace {
 // Reads one element section into a fresh record; null when the section names no image.
 template <typename T>
 std::unique_ptr<T> ReadElement(const TSkinLoader& loader, const TSkinData& data, const TQuickIni& ini,
-                               const TSkinElementSpec& spec) {
-    const std::string section = spec.Section;
-    const TElementRead read = spec.Read;
-    const std::string image = ini.ReadString(section, ImageKey(spec), "");
+                               const TSkinElementRow& row) {
+    const std::string section = row.Section;
+    const TElementRead read = row.Read;
+    const std::string image = ini.ReadString(section, ImageKey(row), "");
     if (image.empty()) return nullptr;
     auto e = std::make_unique<T>(section);
     const TColor buttonText = data.SkinColours[scButtonText];
@@ -251,8 +251,8 @@ std::unique_ptr<T> ReadElement(const TSkinLoader& loader, const TSkinData& data,
         e->PressedColour2 = ReadColourText(ini, section, "PressedColour2", buttonText);
     }
     if constexpr (std::is_same_v<T, TDataSkinBorder>) {
-        if (spec.SecondKey) {
-            const std::string second = ini.ReadString(section, spec.SecondKey, "");
+        if (row.SecondKey) {
+            const std::string second = ini.ReadString(section, row.SecondKey, "");
             if (!second.empty()) loader.LoadBitmap(e->Bitmap2, second);
         }
     }
@@ -264,10 +264,10 @@ std::unique_ptr<T> ReadElement(const TSkinLoader& loader, const TSkinData& data,
     return e;
 }
 
-std::unique_ptr<TDataSkinObject> BuiltinElement(const TSkinElementSpec& spec, TColor buttonText) {
-    auto e = std::make_unique<TDataSkinObject>(spec.Section);
+std::unique_ptr<TDataSkinObject> BuiltinElement(const TSkinElementRow& row, TColor buttonText) {
+    auto e = std::make_unique<TDataSkinObject>(row.Section);
     e->Reset(buttonText);
-    e->Bitmap = BuiltinTrackBitmap(spec.Builtin == TBuiltinImage::TrackGrooveVertical);
+    e->Bitmap = BuiltinTrackBitmap(row.Builtin == TBuiltinImage::TrackGrooveVertical);
     e->LeftWidth = e->TopHeight = e->RightWidth = e->BottomHeight = 3;
     e->FrameCount = 1;
     return e;
@@ -276,39 +276,39 @@ std::unique_ptr<TDataSkinObject> BuiltinElement(const TSkinElementSpec& spec, TC
 } // namespace
 
 void TSkinLoader::ReadElements(const TQuickIni& ini) {
-    for (const TSkinElementSpec& spec : SkinElementTable()) {
-        const TElementSlot& slot = spec.Slot;
+    for (const TSkinElementRow& row : SkinElementTable()) {
+        const TElementSlot& slot = row.Slot;
         if (slot.Border) {
-            data_.*slot.Border = ReadElement<TDataSkinBorder>(*this, data_, ini, spec);
+            data_.*slot.Border = ReadElement<TDataSkinBorder>(*this, data_, ini, row);
         } else if (slot.BoxLabel) {
-            data_.*slot.BoxLabel = ReadElement<TDataSkinBoxLabel>(*this, data_, ini, spec);
+            data_.*slot.BoxLabel = ReadElement<TDataSkinBoxLabel>(*this, data_, ini, row);
         } else {
-            data_.*slot.Object = ReadElement<TDataSkinObject>(*this, data_, ini, spec);
-            if (!(data_.*slot.Object) && spec.Builtin != TBuiltinImage::None)
-                data_.*slot.Object = BuiltinElement(spec, data_.SkinColours[scButtonText]);
+            data_.*slot.Object = ReadElement<TDataSkinObject>(*this, data_, ini, row);
+            if (!(data_.*slot.Object) && row.Builtin != TBuiltinImage::None)
+                data_.*slot.Object = BuiltinElement(row, data_.SkinColours[scButtonText]);
         }
-        TDataSkinObject* e = ElementOf(data_, spec);
+        TDataSkinObject* e = ElementOf(data_, row);
         if (!e) continue;
-        switch (spec.Frames) {
+        switch (row.Frames) {
         case TFrameRule::Fixed:
-            e->FrameCount = spec.Count;
+            e->FrameCount = row.Count;
             break;
         case TFrameRule::FrameKey:
             break;
         case TFrameRule::FrameKeyOr:
-            if (e->FrameCount == 0) e->FrameCount = spec.Count;
+            if (e->FrameCount == 0) e->FrameCount = row.Count;
             break;
         case TFrameRule::FrameCountKey:
-            e->FrameCount = ini.ReadInteger(spec.Section, "FrameCount", spec.Count);
+            e->FrameCount = ini.ReadInteger(row.Section, "FrameCount", row.Count);
             break;
         case TFrameRule::ProgressStyle:
             e->FrameCount = e->Style != 0 ? 1 : 2;
             break;
         }
-        if (spec.MarginLimit > 0)
+        if (row.MarginLimit > 0)
             for (std::int32_t* m : {&e->LeftWidth, &e->TopHeight, &e->RightWidth, &e->BottomHeight})
-                *m = std::min(*m, spec.MarginLimit);
-        if (spec.MirrorSecond && slot.Border && !e->Bitmap.Empty()) {
+                *m = std::min(*m, row.MarginLimit);
+        if (row.MirrorSecond && slot.Border && !e->Bitmap.Empty()) {
             TDataSkinBorder& border = *(data_.*slot.Border);
             border.Bitmap2 = border.Bitmap;
             border.Bitmap2.SetPixelFormat(TPixelFormat::pf24bit);
@@ -436,8 +436,8 @@ void TSkinData::ClearSkin() {
     buttons_->RadioButtonFrame = buttons_->CheckButtonFrame = 0;
     buttons_->NormalColour2Given = buttons_->MouseOverColour2Given = buttons_->PressedColour2Given = 0;
     CaptionButtons.clear();
-    for (const TSkinElementSpec& spec : SkinElementTable())
-        ResetElement(*this, spec);
+    for (const TSkinElementRow& row : SkinElementTable())
+        ResetElement(*this, row);
     // The derived elements are kept as objects (painters may hold them) but lose their images.
     for (auto* e : {&ComboxArrow, &Toolbar})
         if (*e) {

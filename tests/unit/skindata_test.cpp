@@ -33,9 +33,9 @@ const fs::path kTestSkins = fs::path(UPDATER_TEST_DATA) / "skindata";
 
 // The element of the element table read from `section`.
 const TDataSkinObject* Element(const TSkinData& data, const std::string& section) {
-    const TSkinElementSpec* spec = FindSkinElement(section);
-    EXPECT_NE(spec, nullptr) << section << " is not in the element table";
-    return spec ? ElementOf(data, *spec) : nullptr;
+    const TSkinElementRow* row = FindSkinElement(section);
+    EXPECT_NE(row, nullptr) << section << " is not in the element table";
+    return row ? ElementOf(data, *row) : nullptr;
 }
 
 Bytes ReadFile(const fs::path& p) {

@@ -668,12 +668,12 @@ struct SkinParts {
     // image that does not divide into the frames the engine cuts it into is a fault of this code.
     std::pair<std::string, std::string> Element(const std::string& section, const std::string& name,
                                                 Image img) {
-        const TSkinElementSpec* spec = FindSkinElement(section);
-        if (!spec) throw std::logic_error("[" + section + "] is not an element the engine reads");
-        if (spec->Frames == TFrameRule::Fixed && img.Width() % spec->Count != 0)
+        const TSkinElementRow* row = FindSkinElement(section);
+        if (!row) throw std::logic_error("[" + section + "] is not an element the engine reads");
+        if (row->Frames == TFrameRule::Fixed && img.Width() % row->Count != 0)
             throw std::logic_error(name + " is " + std::to_string(img.Width()) + " pixels wide, not " +
-                                   std::to_string(spec->Count) + " frames");
-        return {ImageKey(*spec), Add(name, std::move(img))};
+                                   std::to_string(row->Count) + " frames");
+        return {ImageKey(*row), Add(name, std::move(img))};
     }
 };
 

@@ -45,12 +45,11 @@ public:
         CheckButtons();
         CheckImage("Personality", "TextBack", 2, false);
         // The menu bar first: its image is named among the frame's keys in [Personality].
-        for (const TSkinElementSpec& spec : SkinElementTable())
-            if (spec.Read == TElementRead::MenuBar &&
-                !ini_.ReadString(spec.Section, ImageKey(spec), "").empty())
-                CheckImage(spec.Section, ImageKey(spec), spec.Count, false);
-        for (const TSkinElementSpec& spec : SkinElementTable())
-            if (spec.Read != TElementRead::MenuBar) CheckElement(spec);
+        for (const TSkinElementRow& row : SkinElementTable())
+            if (row.Read == TElementRead::MenuBar && !ini_.ReadString(row.Section, ImageKey(row), "").empty())
+                CheckImage(row.Section, ImageKey(row), row.Count, false);
+        for (const TSkinElementRow& row : SkinElementTable())
+            if (row.Read != TElementRead::MenuBar) CheckElement(row);
         for (const auto& e : entries_) {
             if (!used_.count(e.first)) Warning("entry '" + e.second->name + "' is not named by the INI");
         }
@@ -192,18 +191,18 @@ private:
         CheckImage("MDICONTROLS", "Image", 12, false);
     }
 
-    void CheckElement(const TSkinElementSpec& spec) {
-        const std::string section = spec.Section;
-        const std::string imageKey = ImageKey(spec);
+    void CheckElement(const TSkinElementRow& row) {
+        const std::string section = row.Section;
+        const std::string imageKey = ImageKey(row);
         if (ini_.ReadString(section, imageKey, "").empty()) {
-            if (spec.Builtin != TBuiltinImage::None)
+            if (row.Builtin != TBuiltinImage::None)
                 Note("[" + section + "]: not defined; the engine uses its built-in image");
             else
                 Note("[" + section + "]: not defined; drawn unskinned");
             return;
         }
-        int frames = spec.Count;
-        switch (spec.Frames) {
+        int frames = row.Count;
+        switch (row.Frames) {
         case TFrameRule::Fixed:
             break;
         case TFrameRule::FrameKey:
@@ -213,10 +212,10 @@ private:
             frames = Int(section, "Style", 0) != 0 ? 1 : 2;
             break;
         case TFrameRule::FrameKeyOr:
-            frames = Int(section, "Frame", 0) == 0 ? spec.Count : Int(section, "Frame", 0);
+            frames = Int(section, "Frame", 0) == 0 ? row.Count : Int(section, "Frame", 0);
             break;
         case TFrameRule::FrameCountKey:
-            frames = Int(section, "FrameCount", spec.Count);
+            frames = Int(section, "FrameCount", row.Count);
             break;
         }
         if (frames < 0) {
@@ -231,8 +230,8 @@ private:
             CheckMargins(section, info, frames, Int(section, "LeftWidth", 0), Int(section, "RightWidth", 0),
                          Int(section, "TopHeight", 0), Int(section, "BottomHeight", 0));
         }
-        if (spec.SecondKey && !ini_.ReadString(section, spec.SecondKey, "").empty())
-            CheckImage(section, spec.SecondKey, 0, false);
+        if (row.SecondKey && !ini_.ReadString(section, row.SecondKey, "").empty())
+            CheckImage(section, row.SecondKey, 0, false);
     }
 
     std::vector<TSkinCheckMessage>& out_;
